@@ -1,0 +1,20 @@
+#pragma once
+// The machine folder: every path of the stand-ins lives under it.
+#include <filesystem>
+#include <string>
+
+namespace platform::os {
+
+// $KOVA_HOME, else ~/.kova; created on first use.
+std::filesystem::path KovaHome();
+
+// A sub-path of the machine folder, created as a folder when `create` is set.
+std::filesystem::path KovaPath(const std::string& relative, bool create = false);
+
+// Writes a whole file atomically: a temporary file beside it, then a rename. Returns false on failure.
+bool WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes);
+
+// Reads a whole file; false when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
+
+} // namespace platform::os

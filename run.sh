@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Set-up, build and run on a fresh Debian machine.
+#   ./run.sh demo    build everything and run the main job
+#   ./run.sh test    build everything and run all tests
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(g++ cmake ninja-build libgtest-dev libsqlite3-dev nlohmann-json3-dev libcurl4-openssl-dev pkg-config)
+
+install_missing() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing Debian packages: ${missing[*]} (run as root to install them)" >&2
+        return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+build() {
+    local generator=()
+    command -v ninja >/dev/null && generator=(-G Ninja)
+    if [ ! -f build/CMakeCache.txt ]; then
+        cmake -S . -B build "${generator[@]}" ${KOVA_CMAKE_ARGS:-}
+    fi
+    cmake --build build -j"$(nproc)"
+}
+
+case "${1:-}" in
+demo)
+    install_missing
+    build
+    if [ -x build/tools/kova-demo ]; then
+        exec build/tools/kova-demo "${@:2}"
+    fi
+    echo "Built into $(pwd)/build:"
+    find build -type f \( -name '*.a' -o -perm -u+x \) ! -path '*/CMakeFiles/*' -printf '  %P\n' | sort
+    ;;
+test)
+    install_missing
+    build
+    ctest --test-dir build --output-on-failure --no-tests=error -j"$(nproc)" -LE bench
+    ;;
+*)
+    echo "usage: $0 demo|test" >&2
+    exit 2
+    ;;
+esac
