@@ -11,7 +11,8 @@ namespace platform::automation {
 namespace {
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -42,7 +43,9 @@ void UnregisterClass(const std::string& progId) {
     t.classes.erase(Lower(progId));
 }
 
-bool IsClassRegistered(const std::string& progId) { return FindClass(progId).has_value(); }
+bool IsClassRegistered(const std::string& progId) {
+    return FindClass(progId).has_value();
+}
 
 std::optional<ClassInfo> FindClass(const std::string& progId) {
     auto& t = tables();
@@ -64,7 +67,8 @@ std::vector<ClassInfo> RegisteredClasses() {
     auto& t = tables();
     std::lock_guard g(t.lock);
     std::vector<ClassInfo> out;
-    for (const auto& [key, info] : t.classes) out.push_back(info);
+    for (const auto& [key, info] : t.classes)
+        out.push_back(info);
     return out;
 }
 

@@ -15,7 +15,7 @@ struct ClassInfo {
     std::string classId;     // GUID text, "{...}"
     std::string interfaceId; // GUID text of the default interface
     std::function<Object()> factory;
-    std::string serverPath;  // program or library file that serves the class, if any
+    std::string serverPath; // program or library file that serves the class, if any
 };
 
 // Registers (or replaces) a class. ProgIDs are matched without regard to case.

@@ -72,7 +72,9 @@ Date Date::Now() {
                      local.tm_sec);
 }
 
-Date Date::Today() { return Now().DatePart(); }
+Date Date::Today() {
+    return Now().DatePart();
+}
 
 DateParts SplitDate(const Date& date) {
     int64_t day, secs;
@@ -85,12 +87,24 @@ DateParts SplitDate(const Date& date) {
     return p;
 }
 
-int Date::Year() const { return SplitDate(*this).year; }
-int Date::Month() const { return SplitDate(*this).month; }
-int Date::Day() const { return SplitDate(*this).day; }
-int Date::Hour() const { return SplitDate(*this).hour; }
-int Date::Minute() const { return SplitDate(*this).minute; }
-int Date::Second() const { return SplitDate(*this).second; }
+int Date::Year() const {
+    return SplitDate(*this).year;
+}
+int Date::Month() const {
+    return SplitDate(*this).month;
+}
+int Date::Day() const {
+    return SplitDate(*this).day;
+}
+int Date::Hour() const {
+    return SplitDate(*this).hour;
+}
+int Date::Minute() const {
+    return SplitDate(*this).minute;
+}
+int Date::Second() const {
+    return SplitDate(*this).second;
+}
 
 int Date::Weekday() const {
     int64_t day, secs;
@@ -112,7 +126,9 @@ double Date::TimePart() const {
     return static_cast<double>(secs) / 86400.0;
 }
 
-Date Date::AddDays(double days) const { return AddSeconds(days * 86400.0); }
+Date Date::AddDays(double days) const {
+    return AddSeconds(days * 86400.0);
+}
 
 Date Date::AddSeconds(double seconds) const {
     int64_t day, secs;

@@ -31,14 +31,30 @@ const Variant& Required(const CallArgs& a, size_t i) {
 }
 } // namespace
 
-std::string CallArgs::String(size_t i) const { return strict::ToString(Required(*this, i)); }
-int16_t CallArgs::Integer(size_t i) const { return strict::ToInteger(Required(*this, i)); }
-int32_t CallArgs::Long(size_t i) const { return strict::ToLong(Required(*this, i)); }
-double CallArgs::Double(size_t i) const { return strict::ToDouble(Required(*this, i)); }
-float CallArgs::Single(size_t i) const { return strict::ToSingle(Required(*this, i)); }
-bool CallArgs::Boolean(size_t i) const { return strict::ToBoolean(Required(*this, i)); }
-Date CallArgs::DateAt(size_t i) const { return strict::ToDate(Required(*this, i)); }
-Object CallArgs::ObjectAt(size_t i) const { return strict::ToObject(Required(*this, i)); }
+std::string CallArgs::String(size_t i) const {
+    return strict::ToString(Required(*this, i));
+}
+int16_t CallArgs::Integer(size_t i) const {
+    return strict::ToInteger(Required(*this, i));
+}
+int32_t CallArgs::Long(size_t i) const {
+    return strict::ToLong(Required(*this, i));
+}
+double CallArgs::Double(size_t i) const {
+    return strict::ToDouble(Required(*this, i));
+}
+float CallArgs::Single(size_t i) const {
+    return strict::ToSingle(Required(*this, i));
+}
+bool CallArgs::Boolean(size_t i) const {
+    return strict::ToBoolean(Required(*this, i));
+}
+Date CallArgs::DateAt(size_t i) const {
+    return strict::ToDate(Required(*this, i));
+}
+Object CallArgs::ObjectAt(size_t i) const {
+    return strict::ToObject(Required(*this, i));
+}
 
 const Variant& CallArgs::Value() const {
     if (args_.empty()) throw AutomationError(errors::ArgumentNotOptional);

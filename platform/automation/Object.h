@@ -22,10 +22,18 @@ struct Arg {
     std::string name; // named argument when not empty
 };
 
-inline Arg ByVal(Variant v) { return Arg{std::move(v), nullptr, {}}; }
-inline Arg ByRef(Variant& v) { return Arg{v, &v, {}}; }
-inline Arg Named(std::string name, Variant v) { return Arg{std::move(v), nullptr, std::move(name)}; }
-inline Arg NamedRef(std::string name, Variant& v) { return Arg{v, &v, std::move(name)}; }
+inline Arg ByVal(Variant v) {
+    return Arg{std::move(v), nullptr, {}};
+}
+inline Arg ByRef(Variant& v) {
+    return Arg{v, &v, {}};
+}
+inline Arg Named(std::string name, Variant v) {
+    return Arg{std::move(v), nullptr, std::move(name)};
+}
+inline Arg NamedRef(std::string name, Variant& v) {
+    return Arg{v, &v, std::move(name)};
+}
 
 bool NamesEqual(std::string_view a, std::string_view b); // without regard to case
 
@@ -94,7 +102,8 @@ void SetRef(const Object& target, std::string_view property, Object value);
 // A class's members. Build one static table per class:
 //   static const MemberTable<Thing> table = {
 //       {"Name", [](Thing& t, CallArgs& a) -> Variant { return t.name; }},
-//       {"Name", CallKind::PropertyLet, [](Thing& t, CallArgs& a) { t.name = a.String(0); return Variant(); }},
+//       {"Name", CallKind::PropertyLet, [](Thing& t, CallArgs& a) { t.name = a.String(0); return Variant();
+//       }},
 //       {"Move", {"Row", "Column"}, [](Thing& t, CallArgs& a) { ... }},
 //   };
 // A handler without an explicit kind answers both method calls and property gets.
@@ -188,7 +197,8 @@ private:
         }
         CallArgs call(ordered, m.name);
         call.missing.resize(filled.size());
-        for (size_t i = 0; i < filled.size(); ++i) call.missing[i] = !filled[i];
+        for (size_t i = 0; i < filled.size(); ++i)
+            call.missing[i] = !filled[i];
         return m.handler(self, call);
     }
 

@@ -30,11 +30,13 @@ public:
                  a.Set(0, old * 2);
                  return old;
              }},
-            {"Describe", {"Prefix", "Count", "Suffix"},
+            {"Describe",
+             {"Prefix", "Count", "Suffix"},
              [](Counter& c, CallArgs& a) -> Variant {
                  return a.String(0) + std::to_string(a.Long(1, c.value)) + a.String(2, "!");
              }},
-            {"Fail", [](Counter&, CallArgs&) -> Variant { throw AutomationError(1234, "it broke", "Counter"); }},
+            {"Fail",
+             [](Counter&, CallArgs&) -> Variant { throw AutomationError(1234, "it broke", "Counter"); }},
         };
         return table;
     }
@@ -45,8 +47,8 @@ struct Row {
     int16_t SCEType = 0;
     double Quantity = 0;
     static const PropertyTable<Row>& Properties() {
-        static const PropertyTable<Row> t = {{"Code", &Row::Code}, {"SCEType", &Row::SCEType},
-                                             {"Quantity", &Row::Quantity}};
+        static const PropertyTable<Row> t = {
+            {"Code", &Row::Code}, {"SCEType", &Row::SCEType}, {"Quantity", &Row::Quantity}};
         return t;
     }
 };

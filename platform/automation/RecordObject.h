@@ -12,8 +12,8 @@ namespace platform::automation {
 
 template <class T> class PropertyTable {
 public:
-    using Field = std::variant<std::string T::*, int16_t T::*, int32_t T::*, float T::*, double T::*, bool T::*,
-                               Date T::*, Variant T::*>;
+    using Field = std::variant<std::string T::*, int16_t T::*, int32_t T::*, float T::*, double T::*,
+                               bool T::*, Date T::*, Variant T::*>;
     struct Entry {
         std::string name;
         Field field;
@@ -39,14 +39,22 @@ public:
         std::visit(
             [&](auto member) {
                 using V = std::remove_reference_t<decltype(record.*member)>;
-                if constexpr (std::is_same_v<V, std::string>) record.*member = strict::ToString(value);
-                else if constexpr (std::is_same_v<V, int16_t>) record.*member = strict::ToInteger(value);
-                else if constexpr (std::is_same_v<V, int32_t>) record.*member = strict::ToLong(value);
-                else if constexpr (std::is_same_v<V, float>) record.*member = strict::ToSingle(value);
-                else if constexpr (std::is_same_v<V, double>) record.*member = strict::ToDouble(value);
-                else if constexpr (std::is_same_v<V, bool>) record.*member = strict::ToBoolean(value);
-                else if constexpr (std::is_same_v<V, Date>) record.*member = strict::ToDate(value);
-                else record.*member = value;
+                if constexpr (std::is_same_v<V, std::string>)
+                    record.*member = strict::ToString(value);
+                else if constexpr (std::is_same_v<V, int16_t>)
+                    record.*member = strict::ToInteger(value);
+                else if constexpr (std::is_same_v<V, int32_t>)
+                    record.*member = strict::ToLong(value);
+                else if constexpr (std::is_same_v<V, float>)
+                    record.*member = strict::ToSingle(value);
+                else if constexpr (std::is_same_v<V, double>)
+                    record.*member = strict::ToDouble(value);
+                else if constexpr (std::is_same_v<V, bool>)
+                    record.*member = strict::ToBoolean(value);
+                else if constexpr (std::is_same_v<V, Date>)
+                    record.*member = strict::ToDate(value);
+                else
+                    record.*member = value;
             },
             e->field);
     }

@@ -13,8 +13,10 @@ namespace {
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -38,9 +40,12 @@ bool ParseNumber(const std::string& raw, double& out) {
         if (*end != '\0' && *end != '&') return false;
         // Hex literals of up to four digits are 16-bit values, up to eight 32-bit ones.
         size_t digits = static_cast<size_t>(end - (s.c_str() + 2));
-        if (base == 16 && digits <= 4) out = static_cast<int16_t>(static_cast<uint16_t>(v));
-        else if (v <= 0xFFFFFFFFull) out = static_cast<int32_t>(static_cast<uint32_t>(v));
-        else return false;
+        if (base == 16 && digits <= 4)
+            out = static_cast<int16_t>(static_cast<uint16_t>(v));
+        else if (v <= 0xFFFFFFFFull)
+            out = static_cast<int32_t>(static_cast<uint32_t>(v));
+        else
+            return false;
         return true;
     }
     size_t i = 0;
@@ -48,9 +53,12 @@ bool ParseNumber(const std::string& raw, double& out) {
     bool digits = false, point = false;
     for (; i < s.size(); ++i) {
         char c = s[i];
-        if (std::isdigit(static_cast<unsigned char>(c))) digits = true;
-        else if (c == '.' && !point) point = true;
-        else break;
+        if (std::isdigit(static_cast<unsigned char>(c)))
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            break;
     }
     if (!digits) return false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
@@ -72,10 +80,16 @@ bool ParseNumber(const std::string& raw, double& out) {
     return true;
 }
 
-double RoundHalfEven(double v) { return std::nearbyint(v); } // default rounding mode is to nearest even
+double RoundHalfEven(double v) {
+    return std::nearbyint(v);
+} // default rounding mode is to nearest even
 
-[[noreturn]] void Mismatch() { throw AutomationError(errors::TypeMismatch); }
-[[noreturn]] void Overflow() { throw AutomationError(errors::Overflow); }
+[[noreturn]] void Mismatch() {
+    throw AutomationError(errors::TypeMismatch);
+}
+[[noreturn]] void Overflow() {
+    throw AutomationError(errors::Overflow);
+}
 
 template <class F> auto Recording(F&& f) -> decltype(f()) {
     try {
@@ -102,9 +116,9 @@ Variant::Variant(int64_t l) {
 }
 
 VarType Variant::Type() const {
-    static constexpr VarType kinds[] = {VarType::Empty,  VarType::Null,   VarType::Boolean,  VarType::Integer,
-                                        VarType::Long,   VarType::Single, VarType::Double,   VarType::Currency,
-                                        VarType::Date,   VarType::String, VarType::Object};
+    static constexpr VarType kinds[] = {VarType::Empty, VarType::Null,   VarType::Boolean, VarType::Integer,
+                                        VarType::Long,  VarType::Single, VarType::Double,  VarType::Currency,
+                                        VarType::Date,  VarType::String, VarType::Object};
     return kinds[v_.index()];
 }
 
@@ -133,7 +147,8 @@ std::string NumberText(double value, int significantDigits) {
     auto e = s.find('E');
     std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
     if (mantissa.find('.') != std::string::npos) {
-        while (!mantissa.empty() && mantissa.back() == '0') mantissa.pop_back();
+        while (!mantissa.empty() && mantissa.back() == '0')
+            mantissa.pop_back();
         if (!mantissa.empty() && mantissa.back() == '.') mantissa.pop_back();
     }
     if (e == std::string::npos) return mantissa;
@@ -144,7 +159,8 @@ std::string NumberText(double value, int significantDigits) {
         sign = exp[0];
         exp = exp.substr(1);
     }
-    while (exp.size() > 2 && exp[0] == '0') exp = exp.substr(1);
+    while (exp.size() > 2 && exp[0] == '0')
+        exp = exp.substr(1);
     if (exp.size() < 2) exp = "0" + exp;
     return mantissa + "E" + sign + exp;
 }
@@ -227,7 +243,8 @@ double Val(const std::string& text) {
     std::string digits;
     size_t i = 0;
     auto skip = [&] {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+            ++i;
     };
     skip();
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) digits += text[i++];
@@ -363,13 +380,29 @@ Object ToObject(const Variant& v) {
 
 } // namespace strict
 
-std::string CStr(const Variant& v) { return Recording([&] { return strict::ToString(v); }); }
-int16_t CInt(const Variant& v) { return Recording([&] { return strict::ToInteger(v); }); }
-int32_t CLng(const Variant& v) { return Recording([&] { return strict::ToLong(v); }); }
-float CSng(const Variant& v) { return Recording([&] { return strict::ToSingle(v); }); }
-double CDbl(const Variant& v) { return Recording([&] { return strict::ToDouble(v); }); }
-Currency CCur(const Variant& v) { return Recording([&] { return strict::ToCurrency(v); }); }
-bool CBool(const Variant& v) { return Recording([&] { return strict::ToBoolean(v); }); }
-Date CDate(const Variant& v) { return Recording([&] { return strict::ToDate(v); }); }
+std::string CStr(const Variant& v) {
+    return Recording([&] { return strict::ToString(v); });
+}
+int16_t CInt(const Variant& v) {
+    return Recording([&] { return strict::ToInteger(v); });
+}
+int32_t CLng(const Variant& v) {
+    return Recording([&] { return strict::ToLong(v); });
+}
+float CSng(const Variant& v) {
+    return Recording([&] { return strict::ToSingle(v); });
+}
+double CDbl(const Variant& v) {
+    return Recording([&] { return strict::ToDouble(v); });
+}
+Currency CCur(const Variant& v) {
+    return Recording([&] { return strict::ToCurrency(v); });
+}
+bool CBool(const Variant& v) {
+    return Recording([&] { return strict::ToBoolean(v); });
+}
+Date CDate(const Variant& v) {
+    return Recording([&] { return strict::ToDate(v); });
+}
 
 } // namespace platform::automation

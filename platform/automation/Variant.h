@@ -78,8 +78,8 @@ public:
     // Plain int and 64-bit literals would be ambiguous; they become Long (or Double when too large).
     Variant(int64_t l);
     template <class T>
-        requires std::is_same_v<T, long> && (!std::is_same_v<long, int64_t>)
-    Variant(T l) : Variant(static_cast<int64_t>(l)) {}
+    requires std::is_same_v<T, long> &&(!std::is_same_v<long, int64_t>)Variant(T l)
+        : Variant(static_cast<int64_t>(l)) {}
 
     static Variant Null() { return Variant(NullValue{}); }
 
@@ -96,8 +96,8 @@ public:
     friend bool operator==(const Variant& a, const Variant& b) = default;
 
 private:
-    std::variant<std::monostate, NullValue, bool, int16_t, int32_t, float, double, Currency, Date, std::string,
-                 Object>
+    std::variant<std::monostate, NullValue, bool, int16_t, int32_t, float, double, Currency, Date,
+                 std::string, Object>
         v_;
 };
 

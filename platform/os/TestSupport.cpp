@@ -17,8 +17,10 @@ TempKovaHome::TempKovaHome() {
 }
 
 TempKovaHome::~TempKovaHome() {
-    if (hadPrevious_) ::setenv("KOVA_HOME", previous_.c_str(), 1);
-    else ::unsetenv("KOVA_HOME");
+    if (hadPrevious_)
+        ::setenv("KOVA_HOME", previous_.c_str(), 1);
+    else
+        ::unsetenv("KOVA_HOME");
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
 }
