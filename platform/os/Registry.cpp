@@ -1,0 +1,526 @@
+#include "platform/os/Registry.h"
+
+#include "platform/os/KovaHome.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform::os {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr const char* kHiveNames[3] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
+
+struct Value {
+    std::string name;
+    uint32_t type = 0;
+    std::string bytes;
+};
+
+struct Key {
+    std::string name;
+    std::vector<Key> keys;
+    std::vector<Value> values;
+};
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+Key* FindKey(Key& parent, const std::string& name) {
+    for (auto& k : parent.keys)
+        if (SameName(k.name, name)) return &k;
+    return nullptr;
+}
+
+Value* FindValue(Key& key, const std::string& name) {
+    for (auto& v : key.values)
+        if (SameName(v.name, name)) return &v;
+    return nullptr;
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string ToHex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        hex += digits[c >> 4];
+        hex += digits[c & 0x0F];
+    }
+    return hex;
+}
+
+std::string FromHex(const std::string& hex) {
+    auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        c = Lower(c);
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        throw std::runtime_error("bad hex digit");
+    };
+    if (hex.size() % 2) throw std::runtime_error("odd hex length");
+    std::string bytes(hex.size() / 2, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(nibble(hex[2 * i]) << 4 | nibble(hex[2 * i + 1]));
+    return bytes;
+}
+
+Json ToJson(const Key& key) {
+    Json j = Json::object();
+    if (!key.values.empty()) {
+        Json values = Json::object();
+        for (const auto& v : key.values)
+            values[v.name] = Json{{"type", v.type}, {"data", ToHex(v.bytes)}};
+        j["values"] = std::move(values);
+    }
+    if (!key.keys.empty()) {
+        Json keys = Json::object();
+        for (const auto& k : key.keys)
+            keys[k.name] = ToJson(k);
+        j["keys"] = std::move(keys);
+    }
+    return j;
+}
+
+// Throws on a malformed document; names that repeat without regard to case keep their first entry.
+void FromJson(const Json& j, Key& key) {
+    if (!j.is_object()) throw std::runtime_error("key is not an object");
+    if (auto it = j.find("values"); it != j.end()) {
+        for (const auto& [name, v] : it->items()) {
+            if (FindValue(key, name)) continue;
+            key.values.push_back(
+                Value{name, v.at("type").get<uint32_t>(), FromHex(v.at("data").get<std::string>())});
+        }
+    }
+    if (auto it = j.find("keys"); it != j.end()) {
+        for (const auto& [name, child] : it->items()) {
+            if (FindKey(key, name)) continue;
+            Key k;
+            k.name = name;
+            FromJson(child, k);
+            key.keys.push_back(std::move(k));
+        }
+    }
+}
+
+// What identifies one version of the file: every write replaces it by a rename.
+struct FileStamp {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long mtimeSec = 0, mtimeNsec = 0;
+
+    static FileStamp Of(const struct stat& st) {
+        return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    }
+    bool operator==(const FileStamp&) const = default;
+};
+
+struct Handle {
+    int hive;
+    std::vector<std::string> path;
+};
+
+class Store {
+public:
+    // Runs a read under the process lock with the tree as the file holds it now.
+    template <class F> int32_t Read(F&& f) {
+        std::lock_guard guard(mutex_);
+        if (!Refresh()) return ERROR_REGISTRY_CORRUPT;
+        return f();
+    }
+
+    // Runs a read-modify-write under the process lock and the machine-wide lock file; `f` sets
+    // `changed` when the tree must be written back.
+    template <class F> int32_t Modify(F&& f) {
+        std::lock_guard guard(mutex_);
+        auto file = KovaHome() / "registry.json";
+        auto lockPath = file;
+        lockPath += ".lock";
+        int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) return ERROR_CANTWRITE;
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        int32_t rc = ERROR_REGISTRY_CORRUPT;
+        if (Refresh()) {
+            bool changed = false;
+            rc = f(changed);
+            if (rc == ERROR_SUCCESS && changed) rc = Save();
+        }
+        ::close(fd);
+        return rc;
+    }
+
+    // Handles of opened keys, valid until closed.
+    Key* Resolve(HKEY h, int32_t& rc, Handle* info = nullptr) {
+        Handle found;
+        if (h >= HKEY_CLASSES_ROOT && h <= HKEY_LOCAL_MACHINE) {
+            found.hive = static_cast<int>(h - HKEY_CLASSES_ROOT);
+        } else if (auto it = handles_.find(h); it != handles_.end()) {
+            found = it->second;
+        } else {
+            rc = ERROR_INVALID_HANDLE;
+            return nullptr;
+        }
+        Key* key = Walk(&hives_[found.hive], found.path, false);
+        if (!key) {
+            rc = ERROR_KEY_DELETED;
+            return nullptr;
+        }
+        if (info) *info = std::move(found);
+        rc = ERROR_SUCCESS;
+        return key;
+    }
+
+    HKEY NewHandle(Handle info) {
+        HKEY h = next_++;
+        handles_[h] = std::move(info);
+        return h;
+    }
+
+    bool CloseHandle(HKEY h) {
+        if (h >= HKEY_CLASSES_ROOT && h <= HKEY_LOCAL_MACHINE) return true;
+        return handles_.erase(h) > 0;
+    }
+
+    static Key* Walk(Key* key, const std::vector<std::string>& parts, bool create, bool* created = nullptr) {
+        for (const auto& part : parts) {
+            Key* child = FindKey(*key, part);
+            if (!child) {
+                if (!create) return nullptr;
+                key->keys.push_back(Key{part, {}, {}});
+                child = &key->keys.back();
+                if (created) *created = true;
+            }
+            key = child;
+        }
+        return key;
+    }
+
+private:
+    // Re-reads the file when another process (or a test) replaced it. False when it is unreadable.
+    bool Refresh() {
+        auto file = KovaHome() / "registry.json";
+        struct stat st;
+        FileStamp now = ::stat(file.c_str(), &st) == 0 ? FileStamp::Of(st) : FileStamp{};
+        if (file == file_ && now == stamp_ && !corrupt_) return true;
+
+        for (auto& hive : hives_)
+            hive = Key{};
+        file_ = file;
+        stamp_ = FileStamp{};
+        corrupt_ = false;
+        int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ENOENT) return true; // no file yet: an empty registry
+            corrupt_ = true;
+            return false;
+        }
+        std::string text;
+        bool ok = ::fstat(fd, &st) == 0;
+        if (ok) {
+            stamp_ = FileStamp::Of(st);
+            char chunk[65536];
+            ssize_t n;
+            while ((n = ::read(fd, chunk, sizeof chunk)) > 0)
+                text.append(chunk, static_cast<size_t>(n));
+            ok = n == 0;
+        }
+        ::close(fd);
+        if (ok && !text.empty()) {
+            try {
+                Json doc = Json::parse(text);
+                for (int i = 0; i < 3; ++i) {
+                    hives_[i].name = kHiveNames[i];
+                    if (auto it = doc.find(kHiveNames[i]); it != doc.end()) FromJson(*it, hives_[i]);
+                }
+            } catch (const std::exception&) {
+                ok = false;
+            }
+        }
+        if (!ok) {
+            for (auto& hive : hives_)
+                hive = Key{};
+            corrupt_ = true;
+        }
+        return ok;
+    }
+
+    int32_t Save() {
+        Json doc = Json::object();
+        for (int i = 0; i < 3; ++i)
+            doc[kHiveNames[i]] = ToJson(hives_[i]);
+        struct stat st;
+        if (!WriteFileAtomically(file_, doc.dump(2) + "\n") || ::stat(file_.c_str(), &st) != 0) {
+            file_.clear(); // the tree in memory no longer matches the file: read it again next time
+            return ERROR_CANTWRITE;
+        }
+        stamp_ = FileStamp::Of(st);
+        return ERROR_SUCCESS;
+    }
+
+    std::mutex mutex_;
+    std::filesystem::path file_;
+    FileStamp stamp_;
+    bool corrupt_ = false;
+    Key hives_[3];
+    std::map<HKEY, Handle> handles_;
+    HKEY next_ = 1;
+};
+
+Store& TheStore() {
+    static Store* store = new Store; // never destroyed: handles may be closed during exit
+    return *store;
+}
+
+int32_t OpenOrCreate(HKEY hkey, const std::string& subKey, HKEY* result, bool create) {
+    if (!result) return ERROR_INVALID_PARAMETER;
+    auto& store = TheStore();
+    auto body = [&](bool& changed) {
+        int32_t rc;
+        Handle info;
+        Key* base = store.Resolve(hkey, rc, &info);
+        if (!base) return rc;
+        auto parts = SplitPath(subKey);
+        if (!Store::Walk(base, parts, create, &changed)) return ERROR_FILE_NOT_FOUND;
+        info.path.insert(info.path.end(), parts.begin(), parts.end());
+        *result = store.NewHandle(std::move(info));
+        return ERROR_SUCCESS;
+    };
+    if (create) return store.Modify(body);
+    return store.Read([&] {
+        bool unused = false;
+        return body(unused);
+    });
+}
+
+} // namespace
+
+int32_t RegOpenKey(HKEY hkey, const std::string& subKey, HKEY* result) {
+    return OpenOrCreate(hkey, subKey, result, false);
+}
+
+int32_t RegCreateKey(HKEY hkey, const std::string& subKey, HKEY* result) {
+    return OpenOrCreate(hkey, subKey, result, true);
+}
+
+int32_t RegQueryValueEx(HKEY hkey, const std::string& name, uint32_t* type, void* buffer, uint32_t* length) {
+    if (buffer && !length) return ERROR_INVALID_PARAMETER;
+    auto& store = TheStore();
+    return store.Read([&] {
+        int32_t rc;
+        Key* key = store.Resolve(hkey, rc);
+        if (!key) return rc;
+        Value* value = FindValue(*key, name);
+        if (!value) return ERROR_FILE_NOT_FOUND;
+        if (type) *type = value->type;
+        auto size = static_cast<uint32_t>(value->bytes.size());
+        if (!buffer) {
+            if (length) *length = size;
+            return ERROR_SUCCESS;
+        }
+        if (*length < size) {
+            *length = size;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(buffer, value->bytes.data(), size);
+        *length = size;
+        return ERROR_SUCCESS;
+    });
+}
+
+int32_t RegSetValueEx(HKEY hkey, const std::string& name, uint32_t type, const void* data,
+                      uint32_t byteCount) {
+    if (!data && byteCount > 0) return ERROR_INVALID_PARAMETER;
+    std::string bytes(static_cast<const char*>(data), byteCount);
+    auto& store = TheStore();
+    return store.Modify([&](bool& changed) {
+        int32_t rc;
+        Key* key = store.Resolve(hkey, rc);
+        if (!key) return rc;
+        Value* value = FindValue(*key, name);
+        if (!value) {
+            key->values.push_back(Value{name, type, std::move(bytes)});
+        } else if (value->type != type || value->bytes != bytes) {
+            value->type = type;
+            value->bytes = std::move(bytes);
+        } else {
+            return ERROR_SUCCESS;
+        }
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+int32_t RegFlushKey(HKEY hkey) {
+    // Every change is already on disk; flushing only checks the handle.
+    auto& store = TheStore();
+    return store.Read([&] {
+        int32_t rc;
+        store.Resolve(hkey, rc);
+        return rc;
+    });
+}
+
+int32_t RegCloseKey(HKEY hkey) {
+    auto& store = TheStore();
+    return store.Read([&] { return store.CloseHandle(hkey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE; });
+}
+
+namespace {
+
+// Removes the key at `path` below `hkey`; with `tree` its subkeys go too.
+int32_t DeleteKey(HKEY hkey, const std::string& subKey, bool tree) {
+    auto& store = TheStore();
+    return store.Modify([&](bool& changed) {
+        int32_t rc;
+        Handle info;
+        Key* base = store.Resolve(hkey, rc, &info);
+        if (!base) return rc;
+        auto parts = SplitPath(subKey);
+        parts.insert(parts.begin(), info.path.begin(), info.path.end());
+        if (parts.empty()) return ERROR_ACCESS_DENIED; // a hive itself cannot go
+        auto target = parts.back();
+        parts.pop_back();
+        int32_t unused;
+        Key* parent = Store::Walk(store.Resolve(HKEY_CLASSES_ROOT + info.hive, unused), parts, false);
+        Key* key = parent ? FindKey(*parent, target) : nullptr;
+        if (!key) return ERROR_FILE_NOT_FOUND;
+        if (!tree && !key->keys.empty()) return ERROR_ACCESS_DENIED;
+        parent->keys.erase(parent->keys.begin() + (key - parent->keys.data()));
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+} // namespace
+
+int32_t RegDeleteKey(HKEY hkey, const std::string& subKey) {
+    return DeleteKey(hkey, subKey, false);
+}
+
+int32_t RegDeleteValue(HKEY hkey, const std::string& name) {
+    auto& store = TheStore();
+    return store.Modify([&](bool& changed) {
+        int32_t rc;
+        Key* key = store.Resolve(hkey, rc);
+        if (!key) return rc;
+        Value* value = FindValue(*key, name);
+        if (!value) return ERROR_FILE_NOT_FOUND;
+        key->values.erase(key->values.begin() + (value - key->values.data()));
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+namespace {
+
+bool GetValue(HKEY hive, const std::string& path, const std::string& name, Value& out) {
+    auto& store = TheStore();
+    return store.Read([&] {
+        int32_t rc;
+        Key* base = store.Resolve(hive, rc);
+        Key* key = base ? Store::Walk(base, SplitPath(path), false) : nullptr;
+        Value* value = key ? FindValue(*key, name) : nullptr;
+        if (!value) return ERROR_FILE_NOT_FOUND;
+        out = *value;
+        return ERROR_SUCCESS;
+    }) == ERROR_SUCCESS;
+}
+
+bool SetValue(HKEY hive, const std::string& path, const std::string& name, uint32_t type, std::string bytes) {
+    auto& store = TheStore();
+    return store.Modify([&](bool& changed) {
+        int32_t rc;
+        Key* base = store.Resolve(hive, rc);
+        if (!base) return rc;
+        Key* key = Store::Walk(base, SplitPath(path), true, &changed);
+        Value* value = FindValue(*key, name);
+        if (!value) {
+            key->values.push_back(Value{name, type, std::move(bytes)});
+        } else if (value->type != type || value->bytes != bytes) {
+            value->type = type;
+            value->bytes = std::move(bytes);
+        } else {
+            return ERROR_SUCCESS;
+        }
+        changed = true;
+        return ERROR_SUCCESS;
+    }) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool RegistryGetString(HKEY hive, const std::string& path, const std::string& name, std::string& value) {
+    Value found;
+    if (!GetValue(hive, path, name, found) || found.type != REG_SZ) return false;
+    if (!found.bytes.empty() && found.bytes.back() == '\0') found.bytes.pop_back();
+    value = std::move(found.bytes);
+    return true;
+}
+
+bool RegistrySetString(HKEY hive, const std::string& path, const std::string& name,
+                       const std::string& value) {
+    return SetValue(hive, path, name, REG_SZ, value + '\0');
+}
+
+bool RegistryGetDword(HKEY hive, const std::string& path, const std::string& name, uint32_t& value) {
+    Value found;
+    if (!GetValue(hive, path, name, found) || found.type != REG_DWORD || found.bytes.size() != 4)
+        return false;
+    value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(found.bytes[i]);
+    return true;
+}
+
+bool RegistrySetDword(HKEY hive, const std::string& path, const std::string& name, uint32_t value) {
+    std::string bytes(4, '\0'); // little-endian, as the registry keeps a DWORD
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>(value >> (8 * i));
+    return SetValue(hive, path, name, REG_DWORD, std::move(bytes));
+}
+
+bool RegistryKeyExists(HKEY hive, const std::string& path) {
+    auto& store = TheStore();
+    return store.Read([&] {
+        int32_t rc;
+        Key* base = store.Resolve(hive, rc);
+        if (!base) return rc;
+        return Store::Walk(base, SplitPath(path), false) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }) == ERROR_SUCCESS;
+}
+
+bool RegistryDeleteTree(HKEY hive, const std::string& path) {
+    return DeleteKey(hive, path, true) == 0;
+}
+
+} // namespace platform::os
