@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(g++ cmake ninja-build libgtest-dev libsqlite3-dev nlohmann-json3-dev libcurl4-openssl-dev pkg-config)
+PACKAGES=(g++ cmake ninja-build libgtest-dev libsqlite3-dev nlohmann-json3-dev libcurl4-openssl-dev pkg-config python3-pyftpdlib)
 
 install_missing() {
     local missing=()
