@@ -184,6 +184,15 @@ void Form::RunModal() {
         if (action.kind != UserAction::Kind::Abandon) {
             // In script syntax, so that the transcript's actions replay as a script.
             UserAction named = action;
+            // What is typed into a masked box is recorded as the box shows it, never in clear.
+            if (action.kind == UserAction::Kind::Type || action.kind == UserAction::Kind::Append)
+                if (auto* box = dynamic_cast<TextBox*>(FindControl(action.control));
+                    box && !box->PasswordChar.empty()) {
+                    std::string masked;
+                    for (unsigned char c : action.text)
+                        if ((c & 0xC0) != 0x80) masked += box->PasswordChar;
+                    named.text = masked;
+                }
             named.control = name_ + (action.kind == UserAction::Kind::Close ? "" : "." + action.control);
             std::string step = named.Describe();
             if (action.kind == UserAction::Kind::Close) step += " " + name_;

@@ -332,7 +332,7 @@ TEST_F(ScriptedUserTest, TheTranscriptRecordsWhatTheUserSawAndDid) {
                     "  txtPW: TextBox \"\"", "  cboDomain: ComboBox \"\" [\"NORTH\", \"SOUTH\"]",
                     "  cmdOK: CommandButton \"&OK\" default", "> type frmAccount.txtName \"jo\"",
                     "form frmAccount \"Account Details\"", "  txtName: TextBox \"jo\" focus",
-                    "> type frmAccount.txtPW \"pw\"", "form frmAccount \"Account Details\"",
+                    "> type frmAccount.txtPW \"**\"", "form frmAccount \"Account Details\"",
                     "  txtName: TextBox \"jo\"", "  txtPW: TextBox \"**\" focus",
                     "> pick frmAccount.cboDomain \"SOUTH\"", "form frmAccount \"Account Details\"",
                     "  txtPW: TextBox \"**\"",

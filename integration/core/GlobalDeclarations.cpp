@@ -1,0 +1,7 @@
+#include "integration/core/GlobalDeclarations.h"
+
+namespace Grantry {
+
+std::string ApplicationPathCache;
+
+} // namespace Grantry

@@ -1,0 +1,63 @@
+#include "integration/core/KovaMSP.h"
+
+#include "integration/core/GlobalDeclarations.h"
+#include "integration/core/frmAbout.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/MsgBox.h"
+#include "platform/os/ServerRegistration.h"
+
+namespace Grantry {
+
+namespace automation = platform::automation;
+using namespace platform::forms;
+
+namespace {
+
+// The classes run inside the process that created them, so for the length of a command the boxes
+// without a title show this program's title, and the host's own title comes back afterwards.
+class CommandScope {
+public:
+    CommandScope() : previousTitle_(SetProgramTitle(kProgramTitle)) {}
+    ~CommandScope() { SetProgramTitle(previousTitle_); }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    std::string previousTitle_;
+};
+
+// A method of the interface: no arguments, no result.
+automation::MemberTable<KovaMSP>::Member Command(const char* name, void (KovaMSP::*method)()) {
+    return {name, [method](KovaMSP& self, automation::CallArgs&) -> automation::Variant {
+                CommandScope scope;
+                (self.*method)();
+                return {};
+            }};
+}
+
+} // namespace
+
+const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
+    static const automation::MemberTable<KovaMSP> table = {
+        Command("OrbelAbout", &KovaMSP::OrbelAbout),
+    };
+    return table;
+}
+
+void KovaMSP::OrbelAbout() {
+    frmAbout& about = DefaultInstance<frmAbout>();
+    about.Load();
+    about.Show(vbModal);
+}
+
+void RegisterKovaMSP(const std::string& serverPath) {
+    platform::os::RegisterServerClass({kKovaMSPProgId, kKovaMSPClassId, kKovaMSPInterfaceId,
+                                       [] { return automation::MakeObject<KovaMSP>(); }, serverPath},
+                                      false);
+}
+
+void UnregisterKovaMSP() {
+    platform::os::UnregisterServerClass(kKovaMSPProgId);
+}
+
+} // namespace Grantry

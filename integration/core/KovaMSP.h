@@ -1,0 +1,30 @@
+#pragma once
+// The integration's command class. Microsoft Project's macros create it by its ProgID and call one
+// method per menu item or toolbar button; an object holds nothing between calls.
+#include <string>
+
+#include "platform/automation/Object.h"
+
+namespace Grantry {
+
+inline constexpr char kKovaMSPProgId[] = "Grantry.KovaMSP";
+inline constexpr char kKovaMSPClassId[] = "{AF3E0421-602E-40FC-A2ED-95D64C579D46}";
+inline constexpr char kKovaMSPInterfaceId[] = "{3A46AA95-6D0F-4C5B-84AF-9A7B80FB729F}";
+
+class KovaMSP : public platform::automation::Dispatchable<KovaMSP> {
+public:
+    // The late-bound face: one entry per method, in interface order.
+    static const platform::automation::MemberTable<KovaMSP>& Members();
+    std::string TypeName() const override { return "KovaMSP"; }
+
+    // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
+    // failure is left in Err() for the caller.
+    void OrbelAbout();
+};
+
+// Registers the class for the program file `serverPath` (Grantry.exe): the class registry and the
+// class keys of the registry.
+void RegisterKovaMSP(const std::string& serverPath);
+void UnregisterKovaMSP();
+
+} // namespace Grantry
