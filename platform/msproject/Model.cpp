@@ -1,0 +1,539 @@
+#include "platform/msproject/Model.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+
+#include "platform/msproject/Application.h"
+#include "platform/os/KovaHome.h"
+
+namespace platform::msproject {
+
+void RecordSubscriptError() {
+    automation::Err().Raise(detail::kSubscript, detail::kSource);
+}
+
+namespace detail {
+
+void Fail(int32_t number, std::string description) {
+    throw AutomationError(number, std::move(description), kSource);
+}
+
+void RecordError(int32_t number, const std::string& source, const std::string& description) {
+    automation::Err().Raise(number, source, description);
+}
+
+// ---------------------------------------------------------------- text
+
+std::string Fold(std::string_view s) {
+    std::string out(s);
+    for (size_t i = 0; i < out.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c < 0x80) {
+            if (c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c + 32);
+        } else if (c == 0xC3 && i + 1 < out.size()) {
+            unsigned char d = static_cast<unsigned char>(out[i + 1]);
+            if (d >= 0x80 && d <= 0x9E && d != 0x97) out[i + 1] = static_cast<char>(d + 0x20);
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && Fold(a) == Fold(b);
+}
+
+std::string Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+        --e;
+    return std::string(s.substr(b, e - b));
+}
+
+// ---------------------------------------------------------------- organizer items
+
+namespace {
+
+std::shared_ptr<ControlData> Button(const std::string& caption, int32_t id) {
+    auto c = std::make_shared<ControlData>();
+    c->type = 1;
+    c->id = id;
+    c->caption = caption;
+    c->builtIn = true;
+    return c;
+}
+
+std::shared_ptr<ReferenceData> BuiltInReference(const std::string& name, const std::string& description) {
+    auto r = std::make_shared<ReferenceData>();
+    r->name = name;
+    r->description = description;
+    r->builtIn = true;
+    return r;
+}
+
+template <class T> bool HasNamed(const std::vector<T>& items, std::string_view name, bool task) {
+    for (const auto& i : items)
+        if (SameText(i.name, name) && i.task == task) return true;
+    return false;
+}
+
+} // namespace
+
+void EnsureBuiltIns(ItemStore& s, bool global) {
+    if (!HasNamed(s.views, "Gantt Chart", true)) s.views.push_back({"Gantt Chart", true, "Entry", ""});
+    if (!HasNamed(s.views, "Task Sheet", true)) s.views.push_back({"Task Sheet", true, "Entry", ""});
+    if (!HasNamed(s.views, "Resource Sheet", false))
+        s.views.push_back({"Resource Sheet", false, "Entry", ""});
+    if (!HasNamed(s.tables, "Entry", true))
+        s.tables.push_back({"Entry", true, {"ID", "Name", "Duration", "Start", "Finish"}});
+    if (!HasNamed(s.tables, "Entry", false))
+        s.tables.push_back({"Entry", false, {"ID", "Name", "MaxUnits", "StandardRate"}});
+    if (!HasNamed(s.filters, "All Tasks", true)) s.filters.push_back({"All Tasks", true, {}});
+    if (!HasNamed(s.filters, "All Resources", false)) s.filters.push_back({"All Resources", false, {}});
+    if (!s.vbProject) s.vbProject = std::make_shared<VBProjectData>();
+    auto& vb = *s.vbProject;
+    if (vb.name.empty()) vb.name = global ? "ProjectGlobal" : "VBAProject";
+    if (vb.components.empty() || vb.components.front()->type != 100) {
+        auto c = std::make_shared<ComponentData>();
+        c->name = "ThisProject";
+        c->type = 100;
+        vb.components.insert(vb.components.begin(), c);
+    }
+    if (vb.references.empty()) {
+        vb.references.push_back(BuiltInReference("VBA", "Visual Basic For Applications"));
+        vb.references.push_back(BuiltInReference("MSProject", "Microsoft Project Object Library"));
+        vb.references.push_back(BuiltInReference("stdole", "OLE Automation"));
+        vb.references.push_back(BuiltInReference("Office", "Microsoft Office Object Library"));
+    }
+    if (!global) return;
+    bool hasFile = false, hasStandard = false;
+    for (const auto& b : s.commandBars) {
+        if (SameText(b->name, "File")) hasFile = true;
+        if (SameText(b->name, "Standard")) hasStandard = true;
+    }
+    if (!hasFile) {
+        auto file = std::make_shared<CommandBarData>();
+        file->name = "File";
+        file->type = 2;
+        file->builtIn = true;
+        int32_t id = 18;
+        for (const char* caption :
+             {"&New...", "&Open...", "&Close", "&Save", "Save &As...", "Save as Web Pa&ge...",
+              "Page Set&up...", "Print Pre&view", "&Print...", "Propert&ies", "E&xit"}) {
+            file->controls.push_back(Button(caption, id++));
+            file->controls.back()->bar = file;
+        }
+        s.commandBars.insert(s.commandBars.begin(), file);
+    }
+    if (!hasStandard) {
+        auto bar = std::make_shared<CommandBarData>();
+        bar->name = "Standard";
+        bar->type = 0;
+        bar->builtIn = true;
+        int32_t id = 2520;
+        for (const char* caption : {"&New", "&Open", "&Save", "&Print", "Cu&t", "&Copy", "&Paste"}) {
+            bar->controls.push_back(Button(caption, id++));
+            bar->controls.back()->bar = bar;
+        }
+        s.commandBars.push_back(bar);
+    }
+}
+
+ItemStore BuiltInGlobalItems() {
+    ItemStore s;
+    EnsureBuiltIns(s, true);
+    return s;
+}
+
+const ViewDef* FindView(const ItemStore& s, std::string_view name) {
+    for (const auto& v : s.views)
+        if (SameText(v.name, name)) return &v;
+    return nullptr;
+}
+
+const FilterDef* FindFilter(const ItemStore& s, std::string_view name, std::optional<bool> task) {
+    for (const auto& f : s.filters)
+        if (SameText(f.name, name) && (!task || f.task == *task)) return &f;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- plans
+
+PlanData& PlanOf(const std::weak_ptr<PlanData>& plan) {
+    auto p = plan.lock();
+    if (!p || p->deleted) Fail(kObjectNotSet, "The project is no longer open.");
+    if (p->app && !p->app->running)
+        Fail(kServerGone, "The remote server machine does not exist or is unavailable");
+    return *p;
+}
+
+void PlanData::Renumber() {
+    for (size_t i = 0; i < tasks.size(); ++i)
+        if (tasks[i]) tasks[i]->id = static_cast<int32_t>(i + 1);
+    for (size_t i = 0; i < resources.size(); ++i)
+        if (resources[i]) resources[i]->id = static_cast<int32_t>(i + 1);
+}
+
+bool PlanData::TaskView() const {
+    const ViewDef* v = FindView(items, currentView);
+    if (!v && app) v = FindView(app->global, currentView);
+    return v ? v->task : true;
+}
+
+std::shared_ptr<CalendarData> PlanData::CalendarByName(std::string_view n) const {
+    for (const auto& c : calendars)
+        if (c->name == n) return c;
+    return nullptr;
+}
+
+const CalendarData* PlanData::ProjectCalendar() const {
+    if (auto c = CalendarByName(calendar)) return c.get();
+    if (!calendars.empty()) return calendars.front().get();
+    static const CalendarData fallback = [] {
+        CalendarData c;
+        c.name = "Standard";
+        c.week = DefaultWeek();
+        return c;
+    }();
+    return &fallback;
+}
+
+std::shared_ptr<ResourceData> PlanData::ResourceByName(std::string_view n) const {
+    for (const auto& r : resources)
+        if (r && SameText(r->name, n)) return r;
+    return nullptr;
+}
+
+std::shared_ptr<TaskData> PlanData::TaskByUid(int32_t uid) const {
+    for (const auto& t : tasks)
+        if (t && t->uid == uid) return t;
+    return nullptr;
+}
+
+std::string PlanData::Title() const {
+    if (!title.empty()) return title;
+    std::string n = name;
+    if (n.size() > 4 && SameText(n.substr(n.size() - 4), ".mpp")) n.resize(n.size() - 4);
+    return n;
+}
+
+std::shared_ptr<PlanData> NewPlan(AppState* app) {
+    auto p = std::make_shared<PlanData>();
+    p->app = app;
+    p->start = Date(std::floor(Date::Today().Serial()) + 8.0 / 24.0);
+    auto standard = std::make_shared<CalendarData>();
+    standard->name = "Standard";
+    standard->week = DefaultWeek();
+    p->calendars.push_back(standard);
+    p->summary = std::make_shared<TaskData>();
+    p->summary->plan = p;
+    p->summary->uid = 0;
+    p->summary->id = 0;
+    p->summary->level = 0;
+    EnsureBuiltIns(p->items, false);
+    return p;
+}
+
+std::shared_ptr<TaskData> NewTask(PlanData& plan, std::string name) {
+    auto t = std::make_shared<TaskData>();
+    t->plan = plan.weak_from_this();
+    t->uid = plan.nextTaskUid++;
+    t->name = std::move(name);
+    t->start = plan.start;
+    t->duration = plan.hoursPerDay * 60;
+    return t;
+}
+
+int SlotOf(const PlanData& plan, const TaskData* t) {
+    if (!t || t->level == 0) return -1;
+    int guess = t->id - 1;
+    if (guess >= 0 && guess < static_cast<int>(plan.tasks.size()) && plan.tasks[guess].get() == t)
+        return guess;
+    for (size_t i = 0; i < plan.tasks.size(); ++i)
+        if (plan.tasks[i].get() == t) return static_cast<int>(i);
+    return -1;
+}
+
+int ListedSlot(const PlanData& plan, const TaskData& t) {
+    int slot = SlotOf(plan, &t);
+    if (slot < 0) Fail(kAppError, "The task is not in the task list.");
+    return slot;
+}
+
+int SubtreeEnd(const PlanData& plan, int slot) {
+    int level = plan.tasks[slot]->level;
+    int end = slot + 1;
+    for (int i = slot + 1; i < static_cast<int>(plan.tasks.size()); ++i) {
+        const auto& t = plan.tasks[i];
+        if (!t) continue;
+        if (t->level <= level) break;
+        end = i + 1;
+    }
+    return end;
+}
+
+std::shared_ptr<TaskData> ParentOf(const PlanData& plan, const TaskData& t) {
+    if (t.level == 0) return nullptr;
+    int slot = SlotOf(plan, &t);
+    for (int i = slot - 1; i >= 0; --i) {
+        const auto& p = plan.tasks[i];
+        if (p && p->level < t.level) return p;
+    }
+    return plan.summary;
+}
+
+std::vector<std::shared_ptr<TaskData>> ChildrenOf(const PlanData& plan, const TaskData& t) {
+    std::vector<std::shared_ptr<TaskData>> out;
+    int from = 0, to = static_cast<int>(plan.tasks.size());
+    if (t.level > 0) {
+        int slot = SlotOf(plan, &t);
+        if (slot < 0) return out;
+        from = slot + 1;
+        to = SubtreeEnd(plan, slot);
+    }
+    for (int i = from; i < to; ++i)
+        if (plan.tasks[i] && plan.tasks[i]->level == t.level + 1) out.push_back(plan.tasks[i]);
+    return out;
+}
+
+bool HasChildren(const PlanData& plan, const TaskData& t) {
+    if (t.level == 0) {
+        for (const auto& x : plan.tasks)
+            if (x) return true;
+        return false;
+    }
+    int slot = SlotOf(plan, &t);
+    if (slot < 0) return false;
+    for (size_t i = slot + 1; i < plan.tasks.size(); ++i)
+        if (plan.tasks[i]) return plan.tasks[i]->level > t.level;
+    return false;
+}
+
+Date TaskStart(const PlanData& plan, const TaskData& t) {
+    if (!HasChildren(plan, t)) return t.level == 0 ? plan.start : t.start;
+    bool any = false;
+    Date best;
+    for (const auto& c : ChildrenOf(plan, t)) {
+        Date s = TaskStart(plan, *c);
+        if (!any || s < best) best = s;
+        any = true;
+    }
+    return best;
+}
+
+Date TaskFinish(const PlanData& plan, const TaskData& t) {
+    if (!HasChildren(plan, t)) {
+        if (t.level == 0) return plan.start;
+        if (t.duration <= 0) return t.start;
+        return AddWorkingMinutes(*plan.ProjectCalendar(), t.start, t.duration);
+    }
+    bool any = false;
+    Date best;
+    for (const auto& c : ChildrenOf(plan, t)) {
+        Date f = TaskFinish(plan, *c);
+        if (!any || f > best) best = f;
+        any = true;
+    }
+    return best;
+}
+
+double TaskDuration(const PlanData& plan, const TaskData& t) {
+    if (!HasChildren(plan, t)) return t.level == 0 ? 0 : t.duration;
+    return WorkingMinutes(*plan.ProjectCalendar(), TaskStart(plan, t), TaskFinish(plan, t));
+}
+
+double TaskCost(const PlanData& plan, const TaskData& t) {
+    double cost = t.fixedCost;
+    for (const auto& a : t.assignments)
+        cost +=
+            a->cost != 0
+                ? a->cost
+                : (a->resource ? a->work / 60.0 * a->resource->standardRate + a->resource->costPerUse : 0);
+    if (HasChildren(plan, t))
+        for (const auto& c : ChildrenOf(plan, t))
+            cost += TaskCost(plan, *c);
+    return cost;
+}
+
+void DeleteTaskSlots(PlanData& plan, int from, int to) {
+    for (int i = from; i < to; ++i) {
+        auto& t = plan.tasks[i];
+        if (!t) continue;
+        t->deleted = true;
+        for (auto& a : t->assignments)
+            a->deleted = true;
+    }
+    plan.tasks.erase(plan.tasks.begin() + from, plan.tasks.begin() + to);
+    plan.Renumber();
+    plan.Touch();
+}
+
+std::vector<int> VisibleRows(const PlanData& plan) {
+    std::vector<int> rows;
+    bool taskView = plan.TaskView();
+    const FilterDef* filter = nullptr;
+    if (!plan.filter.empty()) {
+        filter = FindFilter(plan.items, plan.filter, taskView);
+        if (!filter && plan.app) filter = FindFilter(plan.app->global, plan.filter, taskView);
+    }
+    std::vector<RowMatcher> matchers;
+    if (filter)
+        for (const auto& c : filter->criteria)
+            matchers.push_back(MakeRowMatcher(plan, taskView, c.field, c.test, c.value, false, 1033));
+    auto passes = [&](int slot) {
+        for (const auto& m : matchers)
+            if (!m(slot)) return false;
+        return true;
+    };
+    if (taskView) {
+        rows.reserve(plan.tasks.size());
+        int hideBelow = INT_MAX;
+        for (int slot = 0; slot < static_cast<int>(plan.tasks.size()); ++slot) {
+            const auto& t = plan.tasks[slot];
+            if (!t) {
+                if (hideBelow != INT_MAX || filter) continue;
+                rows.push_back(slot);
+                continue;
+            }
+            if (t->level <= hideBelow)
+                hideBelow = INT_MAX;
+            else
+                continue;
+            if (t->collapsed && HasChildren(plan, *t)) hideBelow = t->level;
+            if (filter && !passes(slot)) continue;
+            rows.push_back(slot);
+        }
+    } else {
+        for (int slot = 0; slot < static_cast<int>(plan.resources.size()); ++slot) {
+            if (!plan.resources[slot]) {
+                if (!filter) rows.push_back(slot);
+                continue;
+            }
+            if (filter && !passes(slot)) continue;
+            rows.push_back(slot);
+        }
+    }
+    return rows;
+}
+
+// ---------------------------------------------------------------- values
+
+Variant MaybeDateValue(const std::optional<Date>& d) {
+    if (!d) return Variant(std::string("NA"));
+    return Variant(*d);
+}
+
+std::optional<Date> ToMaybeDate(const Variant& v) {
+    if (v.IsEmpty() || v.IsNull()) return std::nullopt;
+    if (const auto* s = v.Peek<std::string>())
+        if (SameText(Trim(*s), "NA") || Trim(*s).empty()) return std::nullopt;
+    return automation::strict::ToDate(v);
+}
+
+double UnitMinutes(const PlanData& plan, int32_t unit) {
+    switch (unit) {
+    case 3: return 1;
+    case 5: return 60;
+    case 7: return plan.hoursPerDay * 60;
+    case 9: return plan.hoursPerWeek * 60;
+    default: return 1;
+    }
+}
+
+double ToMinutes(const PlanData& plan, const Variant& v, int32_t unit) {
+    const auto* s = v.Peek<std::string>();
+    if (!s) return automation::strict::ToDouble(v);
+    std::string text = Trim(*s);
+    if (text.empty()) return 0;
+    // An optional unit after the number: m, h, d, w (and their long forms).
+    size_t end = text.size();
+    while (end > 0 && std::isalpha(static_cast<unsigned char>(text[end - 1])))
+        --end;
+    std::string suffix = Fold(Trim(text.substr(end)));
+    std::string number = Trim(text.substr(0, end));
+    const std::string& sep = plan.app ? plan.app->decimalSeparator : std::string(".");
+    if (sep != ".") {
+        for (char& c : number)
+            if (c == '.') c = '\x01';
+        size_t at;
+        while ((at = number.find(sep)) != std::string::npos)
+            number.replace(at, sep.size(), ".");
+        number.erase(std::remove(number.begin(), number.end(), '\x01'), number.end());
+    }
+    if (number.empty()) Fail(kTypeMismatch, "The value is not a valid duration.");
+    char* stop = nullptr;
+    double value = std::strtod(number.c_str(), &stop);
+    if (!stop || *stop != '\0') Fail(kTypeMismatch, "The value is not a valid duration.");
+    if (!suffix.empty()) {
+        if (suffix == "m" || suffix == "min" || suffix == "mins" || suffix == "minutes")
+            unit = 3;
+        else if (suffix == "h" || suffix == "hr" || suffix == "hrs" || suffix == "hours")
+            unit = 5;
+        else if (suffix == "d" || suffix == "day" || suffix == "days")
+            unit = 7;
+        else if (suffix == "w" || suffix == "wk" || suffix == "wks" || suffix == "weeks")
+            unit = 9;
+        else
+            Fail(kTypeMismatch, "The value is not a valid duration.");
+    }
+    return value * UnitMinutes(plan, unit);
+}
+
+// ---------------------------------------------------------------- the running instance
+
+std::filesystem::path AppState::ProgramFolder() const {
+    std::error_code ec;
+    std::filesystem::create_directories(programFolder, ec);
+    return programFolder;
+}
+
+std::filesystem::path AppState::GlobalTemplateFile() const {
+    return ProgramFolder() / std::to_string(uiLanguage) / "GLOBAL.MPT";
+}
+
+void AppState::SaveGlobal() const {
+    auto file = GlobalTemplateFile();
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    if (!os::WriteFileAtomically(file, SerializeGlobal(global)))
+        Fail(kAppError, "The global template could not be written.");
+}
+
+void AppState::LoadGlobal() {
+    std::string text;
+    if (os::ReadWholeFile(GlobalTemplateFile(), text)) {
+        try {
+            global = DeserializeGlobal(text);
+            EnsureBuiltIns(global, true);
+            return;
+        } catch (const std::exception&) {
+            // A damaged template is replaced by the built-in one, as the program would rebuild it.
+        }
+    }
+    global = BuiltInGlobalItems();
+    SaveGlobal();
+}
+
+bool AppState::Alert(const std::string& message) {
+    if (!alerts) return true;
+    ++alertsShown;
+    return alertPrompt ? alertPrompt(message) : true;
+}
+
+PlanData& AppState::Active() {
+    if (!running) Fail(kServerGone, "The remote server machine does not exist or is unavailable");
+    if (!active) Fail(kAppError, "No project is open.");
+    return *active;
+}
+
+void AppState::Activate(const std::shared_ptr<PlanData>& plan) {
+    active = plan;
+    if (plan && projectActivated) projectActivated(*plan);
+}
+
+} // namespace detail
+} // namespace platform::msproject

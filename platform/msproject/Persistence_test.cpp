@@ -1,0 +1,398 @@
+// Plans and the global template on disk: saving, reopening, the Saved flag, server plans, and the
+// global template shared by separate processes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "platform/msproject/TestFixture.h"
+#include "platform/os/KovaHome.h"
+
+namespace platform::msproject::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Persistence : public MsProjectTest {
+protected:
+    fs::path Folder() const {
+        fs::path f = home.path() / "plans";
+        fs::create_directories(f);
+        return f;
+    }
+    // Quits, starts a fresh instance and opens the plan again, so that everything comes from the file.
+    void Reopen(const fs::path& file, ApplicationOptions options = {}) {
+        QuitApplication();
+        app = StartApplication(options);
+        app->FileOpen(file.string());
+        ASSERT_EQ(Err().Number, 0) << Err().Description;
+    }
+};
+
+TEST_F(Persistence, PlanRoundTrip) {
+    Build({{"Top", 1}, {"Child", 2}, {"", 0}, {"Leaf", 2}, {"Other", 1}});
+    Project p = Plan();
+    Task child = Named("Child"), leaf = Named("Leaf"), other = Named("Other");
+    child.SetText1("CE01");
+    child.SetText20("A100_2_15");
+    child.SetFlag3(true);
+    child.SetNumber20(42.5);
+    child.SetDate9("NA");
+    child.SetDate10(At(2024, 6, 7, 8, 0));
+    child.SetStart(At(2024, 6, 7, 8, 0));
+    child.SetDuration(960.0);
+    child.SetConstraintType(4);
+    child.SetConstraintDate(At(2024, 6, 7, 8, 0));
+    child.SetActualStart(At(2024, 6, 7, 9, 0));
+    child.SetNotes("line one\r\nline two");
+    leaf.SetMilestone(true);
+    leaf.SetDuration(0.0);
+    leaf.LinkPredecessors(child, pjStartToStart, "2");
+    other.LinkPredecessors(leaf, pjFinishToStart, -60.0);
+    app->SelectRow(1, false);
+    app->Font({.Italic = true, .Color = 1});
+
+    Resource crane = p.Resources().Add("EQP.CR20 Crane");
+    crane.SetText2("EQP.CR20");
+    crane.SetMaxUnits(2);
+    crane.SetStandardRate(55);
+    app->ViewApply("Resource Sheet", true);
+    app->SelectRow(2, false);
+    app->EditInsert(); // a blank resource row
+    app->ViewApply("Gantt Chart", true);
+    app->BaseCalendarCreate("CX");
+    app->BaseCalendarEditDays({.Name = "CX", .StartDate = At(2024, 6, 10), .Working = false});
+    crane.SetBaseCalendar("CX");
+    Assignment a = child.Assignments().Add(crane.Id(), 0.0);
+    a.SetWork(240.0);
+    a.SetText4("17");
+    a.SetFlag1(true);
+
+    p.CustomDocumentProperties().Add("OBSCode", false, msoPropertyTypeString, "OBS1");
+    p.CustomDocumentProperties().Add("KovaCompany", false, msoPropertyTypeNumber, int32_t{100});
+    p.CustomDocumentProperties().Add("Owned", false, msoPropertyTypeBoolean, true);
+    p.SetCurrencySymbol("EUR");
+    p.SetHonorConstraints(false);
+    app->ProjectSummaryInfo({.Calendar = "CX"});
+    int32_t childUid = child.UniqueID();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+
+    fs::path file = Folder() / "Round.mpp";
+    app->FileSaveAs(file.string());
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_TRUE(Plan().Saved());
+    EXPECT_EQ(Plan().Name(), "Round.mpp");
+    // Saved atomically: the plan file and nothing half-written beside it.
+    std::vector<std::string> files;
+    for (const auto& e : fs::directory_iterator(Folder()))
+        files.push_back(e.path().filename().string());
+    EXPECT_EQ(files, (std::vector<std::string>{"Round.mpp"}));
+
+    Reopen(file);
+    p = Plan();
+    EXPECT_TRUE(p.Saved());
+    EXPECT_EQ(p.Name(), "Round.mpp");
+    EXPECT_EQ(Layout(), "Top1 Child2 - Leaf2 Other1");
+    child = Named("Child");
+    leaf = Named("Leaf");
+    EXPECT_EQ(child.UniqueID(), childUid);
+    EXPECT_EQ(child.Text1(), "CE01");
+    EXPECT_EQ(child.Text20(), "A100_2_15");
+    EXPECT_TRUE(child.Flag3());
+    EXPECT_DOUBLE_EQ(child.Number20(), 42.5);
+    EXPECT_EQ(child.Date9(), Variant("NA"));
+    EXPECT_EQ(child.Date10(), Variant(At(2024, 6, 7, 8, 0)));
+    EXPECT_EQ(child.Start(), At(2024, 6, 7, 8, 0));
+    EXPECT_DOUBLE_EQ(child.Duration(), 960);
+    EXPECT_EQ(child.ConstraintType(), 4);
+    EXPECT_EQ(child.ActualStart(), Variant(At(2024, 6, 7, 9, 0)));
+    EXPECT_EQ(child.ActualFinish(), Variant("NA"));
+    EXPECT_EQ(child.Notes(), "line one\r\nline two");
+    EXPECT_TRUE(leaf.Milestone());
+    EXPECT_TRUE(Named("Top").FontItalic());
+    EXPECT_EQ(Named("Top").FontColor(), 1);
+    auto deps = leaf.TaskDependencies();
+    ASSERT_EQ(deps.Count(), 1);
+    EXPECT_EQ(deps.Item(1).From, child);
+    EXPECT_EQ(deps.Item(1).Type, pjStartToStart);
+    EXPECT_DOUBLE_EQ(deps.Item(1).Lag, 2 * 480);
+    EXPECT_DOUBLE_EQ(Named("Other").TaskDependencies().Item(1).Lag, -60);
+
+    ASSERT_EQ(p.Resources().Count(), 2);
+    EXPECT_FALSE(p.Resources().Item(2));
+    Resource r = p.Resources().Item("eqp.cr20 crane");
+    EXPECT_EQ(r.Text2(), "EQP.CR20");
+    EXPECT_DOUBLE_EQ(r.MaxUnits(), 2);
+    EXPECT_EQ(r.BaseCalendar(), "CX");
+    ASSERT_EQ(child.Assignments().Count(), 1);
+    Assignment back = child.Assignments().Item(1);
+    EXPECT_EQ(back.ResourceName(), "EQP.CR20 Crane");
+    EXPECT_DOUBLE_EQ(back.Work(), 240);
+    EXPECT_EQ(back.Text4(), "17");
+    EXPECT_TRUE(back.Flag1());
+    EXPECT_EQ(back.TaskID(), child.Id());
+
+    EXPECT_EQ(p.CustomDocumentProperties().Item("obscode").Value(), Variant("OBS1"));
+    EXPECT_EQ(p.CustomDocumentProperties().Item("KovaCompany").Value(), Variant(int32_t{100}));
+    EXPECT_EQ(p.CustomDocumentProperties().Item("Owned").Type(), msoPropertyTypeBoolean);
+    EXPECT_EQ(p.CurrencySymbol(), "EUR");
+    EXPECT_FALSE(p.HonorConstraints());
+    EXPECT_EQ(p.Calendar().Name(), "CX");
+    EXPECT_FALSE(p.BaseCalendars().Item("CX").IsWorkingDay(At(2024, 6, 10)));
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    // New tasks go on from the stored counter.
+    EXPECT_GT(p.Tasks().Add("New").UniqueID(), childUid);
+}
+
+TEST_F(Persistence, SavedFlagAndTheSaveAsAnswer) {
+    std::optional<std::string> answer;
+    int asked = 0;
+    QuitApplication();
+    ApplicationOptions o;
+    o.saveAsPrompt = [&](const Project& p) {
+        ++asked;
+        EXPECT_EQ(p.Name(), "Project1");
+        return answer;
+    };
+    app = StartApplication(o);
+    app->FileNew(false);
+    EXPECT_FALSE(Plan().Saved());
+    Plan().Tasks().Add("A");
+
+    // Cancel: nothing written, still unsaved, no error.
+    app->FileSave();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Err().Number, 0);
+    EXPECT_FALSE(Plan().Saved());
+
+    answer = (Folder() / "Answered").string();
+    app->FileSave();
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(Plan().Saved());
+    EXPECT_EQ(Plan().Name(), "Answered.mpp");
+    EXPECT_TRUE(fs::exists(Folder() / "Answered.mpp"));
+
+    Named("A").SetText1("X");
+    EXPECT_FALSE(Plan().Saved());
+    app->FileSave();
+    EXPECT_EQ(asked, 2); // a plan with a file is saved without asking
+    EXPECT_TRUE(Plan().Saved());
+    // Looking does not change anything.
+    app->SelectRow(1, false);
+    app->Find("Text1", "equals", "X");
+    EXPECT_TRUE(Plan().Saved());
+}
+
+TEST_F(Persistence, ServerPlansLiveUnderTheMachineFolder) {
+    Build({{"A", 1}});
+    app->FileSaveAs("<>/Kova Plans/Server Plan.mpp");
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(Plan().Path(), "<>/Kova Plans");
+    EXPECT_TRUE(fs::exists(home.path() / "server" / "Kova Plans" / "Server Plan.mpp"));
+    app->FileClose(pjDoNotSave);
+    EXPECT_EQ(app->Projects().Count(), 0);
+    app->FileOpen("<>/Kova Plans/Server Plan.mpp");
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(Plan().Path().front(), '<');
+    EXPECT_EQ(Layout(), "A1");
+}
+
+TEST_F(Persistence, FileFailures) {
+    struct Case {
+        const char* title;
+        std::function<void()> call;
+    };
+    std::ofstream(Folder() / "garbage.mpp") << "not a plan";
+    const Case cases[] = {
+        {"OpenMissing", [&] { app->FileOpen((Folder() / "missing.mpp").string()); }},
+        {"OpenNotAPlan", [&] { app->FileOpen((Folder() / "garbage.mpp").string()); }},
+        {"SaveIntoMissingFolder", [&] { app->FileSaveAs((Folder() / "no" / "such" / "x.mpp").string()); }},
+        {"SaveInAnotherFormat", [&] { app->FileSaveAs((Folder() / "x.xml").string(), "MSProject.XML"); }},
+        {"ActivateMissingWindow", [&] { app->WindowActivate("nowhere"); }},
+    };
+    for (const auto& c : cases) {
+        Err().Clear();
+        c.call();
+        EXPECT_EQ(Err().Number, 1004) << c.title;
+    }
+    EXPECT_EQ(app->Projects().Count(), 1);
+    EXPECT_FALSE(fs::exists(Folder() / "x.xml"));
+}
+
+TEST_F(Persistence, OpenPlansAndWindows) {
+    Build({{"A", 1}});
+    app->FileSaveAs((Folder() / "KovaProject.mpp").string());
+    app->FileNew(false);
+    EXPECT_EQ(app->Projects().Count(), 2);
+    EXPECT_EQ(Plan().Name(), "Project2");
+    app->WindowActivate("kovaproject");
+    EXPECT_EQ(Plan().Name(), "KovaProject.mpp");
+    app->WindowActivate("kovaproject.mpp");
+    EXPECT_EQ(Err().Number, 0);
+    Task a = Named("A");
+    app->FileClose(pjDoNotSave);
+    EXPECT_EQ(Plan().Name(), "Project2");
+    // Objects of a closed plan are gone.
+    EXPECT_EQ(a.Name(), "");
+    EXPECT_EQ(Err().Number, 91);
+    Err().Clear();
+    app->FileCloseAll(pjDoNotSave);
+    EXPECT_EQ(app->Projects().Count(), 0);
+    EXPECT_FALSE(app->ActiveProject());
+    EXPECT_EQ(Err().Number, 1004);
+}
+
+// Runs `body` in a child process, as a separate program of the machine would, and returns its exit code.
+int InChildProcess(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 99;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class GlobalTemplate : public Persistence {};
+
+TEST_F(GlobalTemplate, InstallAndRemovalReachTheNextProcess) {
+    fs::path server = home.path() / "kova";
+    fs::create_directories(server);
+    std::ofstream(server / "Grantry.exe") << "program";
+    // The template plan with the integration's items.
+    app->ViewEditSingle("Kova Proj Gantt", true, true, "KovaProjectIntegration", "");
+    app->TableEdit("KovaProjectIntegration", true, true, {"ID", "Name", "Text1"});
+    app->FilterEdit("AllKovaProjectTasks", true, true);
+    VBComponent module = app->VBE().VBProjects(2).VBComponents().Add(vbext_ct_StdModule);
+    module.SetName("KovaProjectIntegration");
+    module.CodeModule().AddFromString("Sub ConnectProject()\r\nEnd Sub");
+    CommandBar bar = app->CommandBars().Add("KovaProjectToolBar");
+    for (int i = 0; i < 6; ++i)
+        bar.Controls().Add(msoControlButton).SetCaption("Button " + std::to_string(i + 1));
+    app->OrganizerMoveItem(pjToolbars, "GLOBAL.MPT", "Project1", "KovaProjectToolBar");
+    app->OrganizerDeleteItem(pjToolbars, "GLOBAL.MPT", "KovaProjectToolBar");
+    app->FileSaveAs((server / "KovaProject.mpp").string());
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    QuitApplication();
+
+    // The installer, as a program of its own.
+    int installed = InChildProcess([&] {
+        auto a = StartApplication();
+        a->FileNew(false);
+        a->Alerts(false);
+        a->FileOpen((server / "KovaProject.mpp").string());
+        const std::pair<int32_t, const char*> items[] = {{pjModules, "KovaProjectIntegration"},
+                                                         {pjTables, "KovaProjectIntegration"},
+                                                         {pjFilters, "AllKovaProjectTasks"},
+                                                         {pjViews, "Kova Proj Gantt"},
+                                                         {pjToolbars, "KovaProjectToolBar"}};
+        for (auto [type, name] : items)
+            a->OrganizerMoveItem(type, "KovaProject.mpp", "GLOBAL.MPT", name, true);
+        a->WindowActivate("kovaproject.mpp");
+        a->FileClose(pjDoNotSave);
+        CommandBarControl menu = a->CommandBars("File").Controls().Add(msoControlPopup, 5);
+        menu.SetCaption("&KovaProject");
+        menu.Controls().Add(msoControlButton).SetCaption("&Connect Project");
+        a->VBE().VBProjects(1).References().AddFromFile((server / "Grantry.exe").string());
+        CodeModule code = a->VBE().VBProjects("ProjectGlobal").VBComponents().Item(1).CodeModule();
+        int32_t line = code.CreateEventProc("Activate", "Project");
+        code.InsertLines(line + 1, "\r\n   KovaProjectOpen");
+        a->FileSaveAs((server / "ThisFileIsSafeToDelete.mpp").string());
+        a->FileClose();
+        if (automation::Err().Number != 0) return 1;
+        // Quit without saving the plans still keeps the template.
+        a->Quit(pjDoNotSave);
+        return 0;
+    });
+    ASSERT_EQ(installed, 0);
+
+    app = StartApplication();
+    app->FileNew(false);
+    EXPECT_EQ(app->CommandBars("File").Controls().Item(5).Caption(), "&KovaProject");
+    EXPECT_EQ(app->CommandBars("File").Controls().Item(5).Controls().Item(1).Caption(), "&Connect Project");
+    EXPECT_EQ(app->CommandBars("KovaProjectToolBar").Controls().Count(), 6);
+    auto views = Plan().ViewList();
+    EXPECT_NE(std::find(views.begin(), views.end(), "Kova Proj Gantt"), views.end());
+    app->ViewApply("Kova Proj Gantt", true);
+    app->FilterApply("AllKovaProjectTasks");
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    auto refs = app->VBE().VBProjects(1).References();
+    EXPECT_EQ(refs.Item(refs.Count()).Name(), "Grantry");
+    CodeModule code = app->VBE().VBProjects(1).VBComponents().Item(1).CodeModule();
+    EXPECT_EQ(code.ProcStartLine("Project_Activate", 0), 1);
+    EXPECT_EQ(code.ProcCountLines("Project_Activate", 0), 5);
+    EXPECT_EQ(
+        app->VBE().VBProjects(1).VBComponents().Item("KovaProjectIntegration").CodeModule().CountOfLines(),
+        2);
+    QuitApplication();
+
+    // The removal program.
+    int removed = InChildProcess([&] {
+        auto a = StartApplication();
+        a->FileNew(false);
+        a->Alerts(false);
+        for (CommandBarControl c : a->CommandBars("File").Controls())
+            if (c.Caption() == "&KovaProject") {
+                c.Delete();
+                break;
+            }
+        const std::pair<int32_t, const char*> items[] = {{pjToolbars, "KovaProjectToolBar"},
+                                                         {pjViews, "Kova Proj Gantt"},
+                                                         {pjFilters, "AllKovaProjectTasks"},
+                                                         {pjTables, "KovaProjectIntegration"},
+                                                         {pjModules, "KovaProjectIntegration"}};
+        for (auto [type, name] : items)
+            a->OrganizerDeleteItem(type, "GLOBAL.MPT", name, true);
+        CodeModule m = a->VBE().VBProjects(1).VBComponents().Item(1).CodeModule();
+        int32_t start = m.ProcStartLine("Project_Activate", 0);
+        int32_t count = m.ProcCountLines("Project_Activate", 0);
+        m.DeleteLines(start, count);
+        a->FileCloseAll(pjDoNotSave);
+        auto r = a->VBE().VBProjects(1).References();
+        for (int32_t i = 1; i <= r.Count(); ++i)
+            if (r.Item(i).Name() == "Grantry") {
+                r.Remove(r.Item(i));
+                break;
+            }
+        if (automation::Err().Number != 0) return 1;
+        a->Quit(pjDoNotSave);
+        return 0;
+    });
+    ASSERT_EQ(removed, 0);
+
+    app = StartApplication();
+    app->FileNew(false);
+    for (CommandBarControl c : app->CommandBars("File").Controls())
+        EXPECT_NE(c.Caption(), "&KovaProject");
+    app->CommandBars("KovaProjectToolBar");
+    EXPECT_EQ(Err().Number, 5);
+    Err().Clear();
+    app->ViewApply("Kova Proj Gantt");
+    EXPECT_EQ(Err().Number, 1004);
+    Err().Clear();
+    for (Reference r : app->VBE().VBProjects(1).References())
+        EXPECT_NE(r.Name(), "Grantry");
+    EXPECT_EQ(app->VBE().VBProjects(1).VBComponents().Item(1).CodeModule().CountOfLines(), 0);
+    EXPECT_EQ(app->VBE().VBProjects(1).VBComponents().Count(), 1);
+}
+
+TEST_F(GlobalTemplate, OnePerLanguageFolder) {
+    EXPECT_EQ(fs::path(app->GlobalTemplatePath()), home.path() / "msproject" / "1033" / "GLOBAL.MPT");
+    EXPECT_TRUE(fs::exists(app->GlobalTemplatePath()));
+    app->CommandBars().Add("English Only");
+    QuitApplication();
+    ApplicationOptions german;
+    german.uiLanguage = 1031;
+    app = StartApplication(german);
+    EXPECT_TRUE(fs::exists(home.path() / "msproject" / "1031" / "GLOBAL.MPT"));
+    app->CommandBars("English Only");
+    EXPECT_EQ(Err().Number, 5);
+}
+
+} // namespace
+} // namespace platform::msproject::testing

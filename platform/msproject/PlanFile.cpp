@@ -1,0 +1,529 @@
+// The stored forms of a plan (".mpp") and of the global template ("GLOBAL.MPT"): JSON documents of
+// our own format. Dates are automation date numbers; a missing date is "NA"; fields at their default
+// value are left out so that large plans stay small.
+#include <nlohmann/json.hpp>
+
+#include "platform/msproject/Model.h"
+#include "platform/os/KovaHome.h"
+
+namespace platform::msproject::detail {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* kPlanFormat = "kova-msproject-plan";
+constexpr const char* kGlobalFormat = "kova-msproject-global";
+constexpr int kFormatVersion = 1;
+
+void PutDate(json& j, const char* key, const std::optional<Date>& d) {
+    if (d) j[key] = d->Serial();
+}
+std::optional<Date> GetDate(const json& j, const char* key) {
+    auto it = j.find(key);
+    if (it == j.end() || it->is_null()) return std::nullopt;
+    return Date(it->get<double>());
+}
+template <class T> void PutIf(json& j, const char* key, const T& value, const T& def) {
+    if (!(value == def)) j[key] = value;
+}
+template <class T> void Get(const json& j, const char* key, T& out) {
+    auto it = j.find(key);
+    if (it != j.end() && !it->is_null()) out = it->get<T>();
+}
+
+json FieldsToJson(const FieldSet& f) {
+    json j = json::object();
+    json text = json::object(), flag = json::object(), number = json::object(), date = json::object();
+    for (size_t i = 0; i < f.text.size(); ++i)
+        if (!f.text[i].empty()) text[std::to_string(i + 1)] = f.text[i];
+    for (size_t i = 0; i < f.flag.size(); ++i)
+        if (f.flag[i]) flag[std::to_string(i + 1)] = true;
+    for (size_t i = 0; i < f.number.size(); ++i)
+        if (f.number[i] != 0) number[std::to_string(i + 1)] = f.number[i];
+    for (size_t i = 0; i < f.date.size(); ++i)
+        if (f.date[i]) date[std::to_string(i + 1)] = f.date[i]->Serial();
+    if (!text.empty()) j["text"] = text;
+    if (!flag.empty()) j["flag"] = flag;
+    if (!number.empty()) j["number"] = number;
+    if (!date.empty()) j["date"] = date;
+    return j;
+}
+
+template <class A> void ReadNumbered(const json& j, const char* key, A& out, auto convert) {
+    auto it = j.find(key);
+    if (it == j.end()) return;
+    for (auto& [k, v] : it->items()) {
+        size_t i = std::stoul(k);
+        if (i >= 1 && i <= out.size()) out[i - 1] = convert(v);
+    }
+}
+
+void FieldsFromJson(const json& j, FieldSet& f) {
+    ReadNumbered(j, "text", f.text, [](const json& v) { return v.get<std::string>(); });
+    ReadNumbered(j, "flag", f.flag, [](const json& v) { return v.get<bool>(); });
+    ReadNumbered(j, "number", f.number, [](const json& v) { return v.get<double>(); });
+    ReadNumbered(j, "date", f.date, [](const json& v) { return std::optional<Date>(Date(v.get<double>())); });
+}
+
+json DayToJson(const DayDef& d) {
+    json shifts = json::array();
+    for (const auto& s : d.shifts)
+        shifts.push_back({s.from, s.to});
+    return {{"working", d.working}, {"shifts", shifts}};
+}
+DayDef DayFromJson(const json& j) {
+    DayDef d;
+    d.working = j.at("working").get<bool>();
+    for (const auto& s : j.at("shifts"))
+        d.shifts.push_back({s.at(0).get<int>(), s.at(1).get<int>()});
+    return d;
+}
+
+json ControlToJson(const ControlData& c) {
+    json j = {{"type", c.type},       {"id", c.id},
+              {"caption", c.caption}, {"onAction", c.onAction},
+              {"tag", c.tag},         {"parameter", c.parameter},
+              {"enabled", c.enabled}, {"beginGroup", c.beginGroup},
+              {"visible", c.visible}, {"builtIn", c.builtIn}};
+    if (!c.controls.empty()) {
+        json children = json::array();
+        for (const auto& x : c.controls)
+            children.push_back(ControlToJson(*x));
+        j["controls"] = children;
+    }
+    return j;
+}
+std::shared_ptr<ControlData> ControlFromJson(const json& j, const std::shared_ptr<ControlData>& parent) {
+    auto c = std::make_shared<ControlData>();
+    Get(j, "type", c->type);
+    Get(j, "id", c->id);
+    Get(j, "caption", c->caption);
+    Get(j, "onAction", c->onAction);
+    Get(j, "tag", c->tag);
+    Get(j, "parameter", c->parameter);
+    Get(j, "enabled", c->enabled);
+    Get(j, "beginGroup", c->beginGroup);
+    Get(j, "visible", c->visible);
+    Get(j, "builtIn", c->builtIn);
+    c->parent = parent;
+    if (auto it = j.find("controls"); it != j.end())
+        for (const auto& x : *it)
+            c->controls.push_back(ControlFromJson(x, c));
+    return c;
+}
+
+json ItemsToJson(const ItemStore& s) {
+    json views = json::array(), tables = json::array(), filters = json::array(), bars = json::array();
+    for (const auto& v : s.views)
+        views.push_back({{"name", v.name}, {"task", v.task}, {"table", v.table}, {"filter", v.filter}});
+    for (const auto& t : s.tables)
+        tables.push_back({{"name", t.name}, {"task", t.task}, {"fields", t.fields}});
+    for (const auto& f : s.filters) {
+        json criteria = json::array();
+        for (const auto& c : f.criteria)
+            criteria.push_back({{"field", c.field}, {"test", c.test}, {"value", c.value}});
+        filters.push_back({{"name", f.name}, {"task", f.task}, {"criteria", criteria}});
+    }
+    for (const auto& b : s.commandBars) {
+        if (b->deleted) continue;
+        json controls = json::array();
+        for (const auto& c : b->controls)
+            controls.push_back(ControlToJson(*c));
+        bars.push_back({{"name", b->name},
+                        {"type", b->type},
+                        {"visible", b->visible},
+                        {"builtIn", b->builtIn},
+                        {"controls", controls}});
+    }
+    json components = json::array(), references = json::array();
+    for (const auto& c : s.vbProject->components)
+        components.push_back({{"name", c->name}, {"type", c->type}, {"lines", c->lines}});
+    for (const auto& r : s.vbProject->references)
+        references.push_back({{"name", r->name},
+                              {"fullPath", r->fullPath},
+                              {"description", r->description},
+                              {"builtIn", r->builtIn}});
+    return {
+        {"views", views},
+        {"tables", tables},
+        {"filters", filters},
+        {"commandBars", bars},
+        {"vbProject", {{"name", s.vbProject->name}, {"components", components}, {"references", references}}}};
+}
+
+ItemStore ItemsFromJson(const json& j) {
+    ItemStore s;
+    for (const auto& v : j.value("views", json::array()))
+        s.views.push_back({v.at("name").get<std::string>(), v.value("task", true), v.value("table", ""),
+                           v.value("filter", "")});
+    for (const auto& t : j.value("tables", json::array()))
+        s.tables.push_back({t.at("name").get<std::string>(), t.value("task", true),
+                            t.value("fields", std::vector<std::string>{})});
+    for (const auto& f : j.value("filters", json::array())) {
+        FilterDef d{f.at("name").get<std::string>(), f.value("task", true), {}};
+        for (const auto& c : f.value("criteria", json::array()))
+            d.criteria.push_back({c.value("field", ""), c.value("test", ""), c.value("value", "")});
+        s.filters.push_back(d);
+    }
+    for (const auto& b : j.value("commandBars", json::array())) {
+        auto bar = std::make_shared<CommandBarData>();
+        bar->name = b.at("name").get<std::string>();
+        Get(b, "type", bar->type);
+        Get(b, "visible", bar->visible);
+        Get(b, "builtIn", bar->builtIn);
+        for (const auto& c : b.value("controls", json::array())) {
+            bar->controls.push_back(ControlFromJson(c, nullptr));
+            bar->controls.back()->bar = bar;
+        }
+        s.commandBars.push_back(bar);
+    }
+    if (auto it = j.find("vbProject"); it != j.end()) {
+        s.vbProject->name = it->value("name", "");
+        for (const auto& c : it->value("components", json::array())) {
+            auto comp = std::make_shared<ComponentData>();
+            comp->name = c.value("name", "");
+            comp->type = c.value("type", 1);
+            comp->lines = c.value("lines", std::vector<std::string>{});
+            s.vbProject->components.push_back(comp);
+        }
+        for (const auto& r : it->value("references", json::array())) {
+            auto ref = std::make_shared<ReferenceData>();
+            ref->name = r.value("name", "");
+            ref->fullPath = r.value("fullPath", "");
+            ref->description = r.value("description", "");
+            ref->builtIn = r.value("builtIn", false);
+            s.vbProject->references.push_back(ref);
+        }
+    }
+    return s;
+}
+
+json PropertyValue(const PropertyData& p) {
+    using namespace automation;
+    switch (p.type) {
+    case 1: return CLng(p.value);
+    case 2: return CBool(p.value);
+    case 3: return CDate(p.value).Serial();
+    case 5: return CDbl(p.value);
+    default: return CStr(p.value);
+    }
+}
+
+Variant PropertyFromJson(int32_t type, const json& v) {
+    switch (type) {
+    case 1: return Variant(v.get<int32_t>());
+    case 2: return Variant(v.get<bool>());
+    case 3: return Variant(Date(v.get<double>()));
+    case 5: return Variant(v.get<double>());
+    default: return Variant(v.get<std::string>());
+    }
+}
+
+} // namespace
+
+std::string SerializePlan(const PlanData& p) {
+    json calendars = json::array();
+    for (const auto& c : p.calendars) {
+        json week = json::array(), exceptions = json::array();
+        for (const auto& d : c->week)
+            week.push_back(DayToJson(d));
+        for (const auto& [day, def] : c->exceptions) {
+            json e = DayToJson(def);
+            e["day"] = day;
+            exceptions.push_back(e);
+        }
+        calendars.push_back({{"name", c->name}, {"week", week}, {"exceptions", exceptions}});
+    }
+    json resources = json::array();
+    for (const auto& r : p.resources) {
+        if (!r) {
+            resources.push_back(nullptr);
+            continue;
+        }
+        json j = FieldsToJson(r->f);
+        j["uid"] = r->uid;
+        j["name"] = r->name;
+        PutIf(j, "initials", r->initials, std::string());
+        PutIf(j, "group", r->group, std::string());
+        PutIf(j, "emailAddress", r->emailAddress, std::string());
+        PutIf(j, "baseCalendar", r->baseCalendar, std::string());
+        PutIf(j, "maxUnits", r->maxUnits, 1.0);
+        PutIf(j, "standardRate", r->standardRate, 0.0);
+        PutIf(j, "overtimeRate", r->overtimeRate, 0.0);
+        PutIf(j, "costPerUse", r->costPerUse, 0.0);
+        PutIf(j, "accrueAt", r->accrueAt, 3);
+        PutIf(j, "type", r->type, 0);
+        resources.push_back(j);
+    }
+    json tasks = json::array();
+    for (const auto& t : p.tasks) {
+        if (!t) {
+            tasks.push_back(nullptr);
+            continue;
+        }
+        json j = FieldsToJson(t->f);
+        j["uid"] = t->uid;
+        j["level"] = t->level;
+        j["name"] = t->name;
+        j["start"] = t->start.Serial();
+        j["duration"] = t->duration;
+        PutIf(j, "notes", t->notes, std::string());
+        PutIf(j, "collapsed", t->collapsed, false);
+        PutIf(j, "milestone", t->milestone, false);
+        PutIf(j, "constraintType", t->constraintType, 0);
+        PutDate(j, "constraintDate", t->constraintDate);
+        PutIf(j, "type", t->type, 0);
+        PutIf(j, "fixedCost", t->fixedCost, 0.0);
+        PutIf(j, "work", t->work, 0.0);
+        PutIf(j, "actualWork", t->actualWork, 0.0);
+        PutIf(j, "percentComplete", t->percentComplete, 0.0);
+        PutIf(j, "percentWorkComplete", t->percentWorkComplete, 0.0);
+        PutDate(j, "actualStart", t->actualStart);
+        PutDate(j, "actualFinish", t->actualFinish);
+        PutDate(j, "baselineStart", t->baselineStart);
+        PutDate(j, "baselineFinish", t->baselineFinish);
+        if (t->baselineDuration) j["baselineDuration"] = *t->baselineDuration;
+        if (t->baselineWork) j["baselineWork"] = *t->baselineWork;
+        if (t->baselineCost) j["baselineCost"] = *t->baselineCost;
+        json startN = json::object(), finishN = json::object();
+        for (size_t i = 0; i < 10; ++i) {
+            if (t->startN[i]) startN[std::to_string(i + 1)] = t->startN[i]->Serial();
+            if (t->finishN[i]) finishN[std::to_string(i + 1)] = t->finishN[i]->Serial();
+        }
+        if (!startN.empty()) j["startN"] = startN;
+        if (!finishN.empty()) j["finishN"] = finishN;
+        PutIf(j, "fontItalic", t->fontItalic, false);
+        PutIf(j, "fontBold", t->fontBold, false);
+        PutIf(j, "fontColor", t->fontColor, 0);
+        if (!t->predecessors.empty()) {
+            json links = json::array();
+            for (const auto& l : t->predecessors)
+                links.push_back({{"uid", l.predecessorUid}, {"type", l.type}, {"lag", l.lag}});
+            j["links"] = links;
+        }
+        if (!t->assignments.empty()) {
+            json as = json::array();
+            for (const auto& a : t->assignments) {
+                json aj = FieldsToJson(a->f);
+                aj["uid"] = a->uid;
+                aj["resource"] = a->resource ? a->resource->uid : 0;
+                aj["units"] = a->units;
+                PutIf(aj, "work", a->work, 0.0);
+                PutIf(aj, "actualWork", a->actualWork, 0.0);
+                PutIf(aj, "percentWorkComplete", a->percentWorkComplete, 0.0);
+                PutIf(aj, "cost", a->cost, 0.0);
+                PutDate(aj, "start", a->start);
+                PutDate(aj, "finish", a->finish);
+                PutDate(aj, "actualStart", a->actualStart);
+                PutDate(aj, "actualFinish", a->actualFinish);
+                PutIf(aj, "notes", a->notes, std::string());
+                as.push_back(aj);
+            }
+            j["assignments"] = as;
+        }
+        tasks.push_back(j);
+    }
+    json properties = json::array();
+    for (const auto& d : p.properties)
+        properties.push_back({{"name", d->name}, {"type", d->type}, {"value", PropertyValue(*d)}});
+
+    json doc = {{"format", kPlanFormat},
+                {"formatVersion", kFormatVersion},
+                {"project",
+                 {{"start", p.start.Serial()},
+                  {"calendar", p.calendar},
+                  {"title", p.title},
+                  {"author", p.author},
+                  {"company", p.company},
+                  {"currencySymbol", p.currencySymbol},
+                  {"honorConstraints", p.honorConstraints},
+                  {"defaultDurationUnits", p.defaultDurationUnits},
+                  {"defaultWorkUnits", p.defaultWorkUnits},
+                  {"hoursPerDay", p.hoursPerDay},
+                  {"hoursPerWeek", p.hoursPerWeek},
+                  {"nextTaskUid", p.nextTaskUid},
+                  {"nextResourceUid", p.nextResourceUid},
+                  {"nextAssignmentUid", p.nextAssignmentUid},
+                  {"currentView", p.currentView}}},
+                {"calendars", calendars},
+                {"resources", resources},
+                {"tasks", tasks},
+                {"properties", properties},
+                {"items", ItemsToJson(p.items)}};
+    return doc.dump(1);
+}
+
+void DeserializePlan(PlanData& p, const std::string& text) {
+    try {
+        json doc = json::parse(text);
+        if (doc.value("format", "") != kPlanFormat) throw std::runtime_error("format");
+        const json& pj = doc.at("project");
+        p.start = Date(pj.at("start").get<double>());
+        Get(pj, "calendar", p.calendar);
+        Get(pj, "title", p.title);
+        Get(pj, "author", p.author);
+        Get(pj, "company", p.company);
+        Get(pj, "currencySymbol", p.currencySymbol);
+        Get(pj, "honorConstraints", p.honorConstraints);
+        Get(pj, "defaultDurationUnits", p.defaultDurationUnits);
+        Get(pj, "defaultWorkUnits", p.defaultWorkUnits);
+        Get(pj, "hoursPerDay", p.hoursPerDay);
+        Get(pj, "hoursPerWeek", p.hoursPerWeek);
+        Get(pj, "nextTaskUid", p.nextTaskUid);
+        Get(pj, "nextResourceUid", p.nextResourceUid);
+        Get(pj, "nextAssignmentUid", p.nextAssignmentUid);
+        Get(pj, "currentView", p.currentView);
+
+        p.calendars.clear();
+        for (const auto& c : doc.value("calendars", json::array())) {
+            auto cal = std::make_shared<CalendarData>();
+            cal->name = c.at("name").get<std::string>();
+            const json& week = c.at("week");
+            for (size_t i = 0; i < 7; ++i)
+                cal->week[i] = DayFromJson(week.at(i));
+            for (const auto& e : c.value("exceptions", json::array()))
+                cal->exceptions[e.at("day").get<int64_t>()] = DayFromJson(e);
+            p.calendars.push_back(cal);
+        }
+        std::map<int32_t, std::shared_ptr<ResourceData>> byUid;
+        p.resources.clear();
+        for (const auto& r : doc.value("resources", json::array())) {
+            if (r.is_null()) {
+                p.resources.push_back(nullptr);
+                continue;
+            }
+            auto res = std::make_shared<ResourceData>();
+            res->plan = p.weak_from_this();
+            res->uid = r.at("uid").get<int32_t>();
+            Get(r, "name", res->name);
+            Get(r, "initials", res->initials);
+            Get(r, "group", res->group);
+            Get(r, "emailAddress", res->emailAddress);
+            Get(r, "baseCalendar", res->baseCalendar);
+            Get(r, "maxUnits", res->maxUnits);
+            Get(r, "standardRate", res->standardRate);
+            Get(r, "overtimeRate", res->overtimeRate);
+            Get(r, "costPerUse", res->costPerUse);
+            Get(r, "accrueAt", res->accrueAt);
+            Get(r, "type", res->type);
+            FieldsFromJson(r, res->f);
+            byUid[res->uid] = res;
+            p.resources.push_back(res);
+        }
+        p.tasks.clear();
+        for (const auto& t : doc.value("tasks", json::array())) {
+            if (t.is_null()) {
+                p.tasks.push_back(nullptr);
+                continue;
+            }
+            auto task = std::make_shared<TaskData>();
+            task->plan = p.weak_from_this();
+            task->uid = t.at("uid").get<int32_t>();
+            task->level = t.at("level").get<int>();
+            Get(t, "name", task->name);
+            task->start = Date(t.at("start").get<double>());
+            Get(t, "duration", task->duration);
+            Get(t, "notes", task->notes);
+            Get(t, "collapsed", task->collapsed);
+            Get(t, "milestone", task->milestone);
+            Get(t, "constraintType", task->constraintType);
+            task->constraintDate = GetDate(t, "constraintDate");
+            Get(t, "type", task->type);
+            Get(t, "fixedCost", task->fixedCost);
+            Get(t, "work", task->work);
+            Get(t, "actualWork", task->actualWork);
+            Get(t, "percentComplete", task->percentComplete);
+            Get(t, "percentWorkComplete", task->percentWorkComplete);
+            task->actualStart = GetDate(t, "actualStart");
+            task->actualFinish = GetDate(t, "actualFinish");
+            task->baselineStart = GetDate(t, "baselineStart");
+            task->baselineFinish = GetDate(t, "baselineFinish");
+            if (t.contains("baselineDuration")) task->baselineDuration = t["baselineDuration"].get<double>();
+            if (t.contains("baselineWork")) task->baselineWork = t["baselineWork"].get<double>();
+            if (t.contains("baselineCost")) task->baselineCost = t["baselineCost"].get<double>();
+            ReadNumbered(t, "startN", task->startN,
+                         [](const json& v) { return std::optional<Date>(Date(v.get<double>())); });
+            ReadNumbered(t, "finishN", task->finishN,
+                         [](const json& v) { return std::optional<Date>(Date(v.get<double>())); });
+            Get(t, "fontItalic", task->fontItalic);
+            Get(t, "fontBold", task->fontBold);
+            Get(t, "fontColor", task->fontColor);
+            FieldsFromJson(t, task->f);
+            for (const auto& l : t.value("links", json::array()))
+                task->predecessors.push_back(
+                    {l.at("uid").get<int32_t>(), l.value("type", 1), l.value("lag", 0.0)});
+            for (const auto& aj : t.value("assignments", json::array())) {
+                auto a = std::make_shared<AssignmentData>();
+                a->uid = aj.at("uid").get<int32_t>();
+                a->task = task.get();
+                auto it = byUid.find(aj.value("resource", 0));
+                if (it != byUid.end()) a->resource = it->second;
+                Get(aj, "units", a->units);
+                Get(aj, "work", a->work);
+                Get(aj, "actualWork", a->actualWork);
+                Get(aj, "percentWorkComplete", a->percentWorkComplete);
+                Get(aj, "cost", a->cost);
+                a->start = GetDate(aj, "start");
+                a->finish = GetDate(aj, "finish");
+                a->actualStart = GetDate(aj, "actualStart");
+                a->actualFinish = GetDate(aj, "actualFinish");
+                Get(aj, "notes", a->notes);
+                FieldsFromJson(aj, a->f);
+                task->assignments.push_back(a);
+            }
+            p.tasks.push_back(task);
+        }
+        p.properties.clear();
+        for (const auto& d : doc.value("properties", json::array())) {
+            auto prop = std::make_shared<PropertyData>();
+            prop->plan = p.weak_from_this();
+            prop->name = d.at("name").get<std::string>();
+            prop->type = d.at("type").get<int32_t>();
+            prop->value = PropertyFromJson(prop->type, d.at("value"));
+            p.properties.push_back(prop);
+        }
+        p.items = ItemsFromJson(doc.value("items", json::object()));
+        EnsureBuiltIns(p.items, false);
+        p.Renumber();
+    } catch (const AutomationError&) {
+        throw;
+    } catch (const std::exception&) {
+        Fail(kAppError, "The file is not a valid project file.");
+    }
+}
+
+std::string SerializeGlobal(const ItemStore& global) {
+    json doc = {{"format", kGlobalFormat}, {"formatVersion", kFormatVersion}, {"items", ItemsToJson(global)}};
+    return doc.dump(1);
+}
+
+ItemStore DeserializeGlobal(const std::string& text) {
+    json doc = json::parse(text);
+    if (doc.value("format", "") != kGlobalFormat) throw std::runtime_error("not a global template");
+    return ItemsFromJson(doc.at("items"));
+}
+
+std::filesystem::path StoragePath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.front() == '<') {
+        // A plan held on a server: kept under the machine folder, one sub-folder per server piece.
+        std::filesystem::path path = os::KovaPath("server", true);
+        std::string piece;
+        auto flush = [&] {
+            if (!piece.empty() && piece != "." && piece != "..") path /= piece;
+            piece.clear();
+        };
+        for (char c : folder) {
+            if (c == '<' || c == '>') continue;
+            if (c == '/' || c == '\\')
+                flush();
+            else
+                piece += c;
+        }
+        flush();
+        return path / name;
+    }
+    return std::filesystem::path(folder) / name;
+}
+
+} // namespace platform::msproject::detail
