@@ -1,0 +1,67 @@
+#include "platform/middleware/AdapterConfig.h"
+
+#include "platform/os/KovaHome.h"
+#include "platform/os/Registry.h"
+
+namespace platform::middleware {
+
+using namespace platform::os;
+
+namespace {
+std::string BackendKey(const std::string& name) {
+    return std::string(kAdapterKey) + "\\Backends\\" + TrimBlanks(name);
+}
+} // namespace
+
+std::string TrimBlanks(const std::string& text) {
+    size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::string DefaultBackendName() {
+    std::string name;
+    if (!RegistryGetString(HKEY_LOCAL_MACHINE, kAdapterKey, "DefaultBackend", name)) return {};
+    return name;
+}
+
+void SetDefaultBackendName(const std::string& rawName) {
+    RegistrySetString(HKEY_LOCAL_MACHINE, kAdapterKey, "DefaultBackend", rawName);
+}
+
+std::optional<BackendConfig> FindBackend(const std::string& name) {
+    std::string trimmed = TrimBlanks(name);
+    if (trimmed.empty()) return std::nullopt;
+    std::string key = BackendKey(trimmed);
+    if (!RegistryKeyExists(HKEY_LOCAL_MACHINE, key)) return std::nullopt;
+    BackendConfig config;
+    config.name = trimmed;
+    RegistryGetString(HKEY_LOCAL_MACHINE, key, "Database", config.database);
+    uint32_t value = 0;
+    if (RegistryGetDword(HKEY_LOCAL_MACHINE, key, "Maintained", value)) config.maintained = value != 0;
+    if (RegistryGetDword(HKEY_LOCAL_MACHINE, key, "Started", value)) config.started = value != 0;
+    if (RegistryGetDword(HKEY_LOCAL_MACHINE, key, "CompanyNumber", value))
+        config.companyNumber = static_cast<int32_t>(value);
+    return config;
+}
+
+void SaveBackend(const BackendConfig& config) {
+    std::string key = BackendKey(config.name);
+    RegistrySetString(HKEY_LOCAL_MACHINE, key, "Database", config.database);
+    RegistrySetDword(HKEY_LOCAL_MACHINE, key, "Maintained", config.maintained ? 1 : 0);
+    RegistrySetDword(HKEY_LOCAL_MACHINE, key, "Started", config.started ? 1 : 0);
+    RegistrySetDword(HKEY_LOCAL_MACHINE, key, "CompanyNumber", static_cast<uint32_t>(config.companyNumber));
+}
+
+bool RemoveBackend(const std::string& name) {
+    return RegistryDeleteTree(HKEY_LOCAL_MACHINE, BackendKey(name));
+}
+
+std::filesystem::path DatabasePath(const BackendConfig& config) {
+    std::filesystem::path file = config.database.empty() ? config.name + ".db" : config.database;
+    if (file.is_absolute()) return file;
+    return KovaPath("erp", true) / file;
+}
+
+} // namespace platform::middleware
