@@ -35,11 +35,11 @@ case "${1:-}" in
 demo)
     install_missing
     build
-    if [ -x build/tools/kova-demo ]; then
-        exec build/tools/kova-demo "${@:2}"
-    fi
-    echo "Built into $(pwd)/build:"
-    find build -type f \( -name '*.a' -o -perm -u+x \) ! -path '*/CMakeFiles/*' -printf '  %P\n' | sort
+    # The demo keeps its machine folder inside the checkout unless KOVA_HOME says otherwise.
+    export KOVA_HOME="${KOVA_HOME:-$(pwd)/.kova-demo}"
+    echo "Machine folder: $KOVA_HOME"
+    build/tools/kova-erp/kova-erp create DEMO --seed testdata/demo-erp.json --default
+    build/tools/kova-erp/kova-erp list DEMO projects
     ;;
 test)
     install_missing
