@@ -3,12 +3,17 @@
 #include <functional>
 #include <map>
 
+#include "dataobjects/KovaBudget.h"
 #include "dataobjects/KovaBudgetLine.h"
 #include "dataobjects/KovaCE.h"
+#include "dataobjects/KovaCalendar.h"
+#include "dataobjects/KovaCalendarData.h"
 #include "dataobjects/KovaCalendarDetail.h"
 #include "dataobjects/KovaConnection.h"
 #include "dataobjects/KovaData.h"
+#include "dataobjects/KovaProjectData.h"
 #include "dataobjects/KovaResource.h"
+#include "dataobjects/KovaResourceData.h"
 #include "dataobjects/KovaSCE.h"
 #include "dataobjects/PlanParam.h"
 #include "platform/automation/ClassRegistry.h"
@@ -21,13 +26,11 @@ namespace KovaDataObjects {
 using namespace platform::automation;
 
 const std::vector<PublicClass>& PublicClasses() {
-    // KovaProjectData, KovaBudget, KovaResourceData, KovaCalendar and KovaCalendarData are registered
-    // with their ids but cannot be created yet.
     static const std::vector<PublicClass> classes = {
         {"KovaCalendar", "{C41CBE70-6EA4-41D9-AC0C-123DB3333582}", "{3621EA22-50A1-421A-85E2-3A90DDAD9034}",
-         "", false},
+         "", true},
         {"KovaCalendarData", "{6EB7788C-3D5A-4860-87A1-F7B8D75B5523}",
-         "{58524AEF-5AF3-4B72-908F-7820D025F064}", "", false},
+         "{58524AEF-5AF3-4B72-908F-7820D025F064}", "", true},
         {"KovaCalendarDetail", "{0A6C9699-3571-456F-8A5A-8B5486ED9222}",
          "{83E2B368-9B17-49FE-99B3-61373BF3A6C6}", "", true},
         {"KovaCE", "{66189E7C-03A7-4BAF-B921-D92ECF7208E2}", "{097DAB96-4443-4125-BBD6-6815F6800AB0}", "",
@@ -43,13 +46,13 @@ const std::vector<PublicClass>& PublicClasses() {
         {"KovaResource", "{E451B42F-654E-4696-978E-C206670CD989}", "{35090C96-EFA6-4E02-8294-1F5D29541A11}",
          "", true},
         {"KovaResourceData", "{DBB8205C-0363-4B5E-B9B6-5D35EE36FDB6}",
-         "{1058EFFA-A185-4115-B3C6-79771E6B7A51}", "", false},
+         "{1058EFFA-A185-4115-B3C6-79771E6B7A51}", "", true},
         {"KovaConnection", "{D1A4BD10-CA19-4E67-B9A9-49825076D55E}", "{1EC4387C-AF3B-48EB-8176-3890291F90EA}",
          "", true},
         {"KovaProjectData", "{DBEBBD7A-F033-4A89-B0A6-E1E1D70255C2}",
-         "{704DCDA8-06D7-41CA-A2CD-036D897FE424}", "", false},
+         "{704DCDA8-06D7-41CA-A2CD-036D897FE424}", "", true},
         {"KovaBudget", "{84AA5267-646A-4C22-9626-F729AD5AC240}", "{A9861A60-D362-4624-B5CF-15F09FB43392}", "",
-         false},
+         true},
     };
     return classes;
 }
@@ -74,6 +77,11 @@ const std::map<std::string, std::function<Object()>>& Factories() {
         {"KovaResource", Record<KovaResource>()},
         {"PlanParam", [] { return MakeObject<PlanParam>(); }},
         {"KovaConnection", [] { return MakeObject<KovaConnection>(); }},
+        {"KovaResourceData", [] { return MakeObject<KovaResourceData>(); }},
+        {"KovaCalendar", [] { return MakeObject<KovaCalendar>(); }},
+        {"KovaCalendarData", [] { return MakeObject<KovaCalendarData>(); }},
+        {"KovaProjectData", [] { return MakeObject<KovaProjectData>(); }},
+        {"KovaBudget", [] { return MakeObject<KovaBudget>(); }},
     };
     return factories;
 }

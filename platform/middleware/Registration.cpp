@@ -1,15 +1,22 @@
 #include "platform/middleware/Registration.h"
 
 #include "platform/automation/ClassRegistry.h"
+#include "platform/middleware/ActivityBudgetManager.h"
 #include "platform/middleware/AvailabilityTypeManager.h"
+#include "platform/middleware/BaselineManager.h"
+#include "platform/middleware/CalendarManager.h"
+#include "platform/middleware/ChargeElementManager.h"
 #include "platform/middleware/CompanyObject.h"
+#include "platform/middleware/ExternalScheduleLinkManager.h"
 #include "platform/middleware/JavaDate.h"
 #include "platform/middleware/KovaItem.h"
 #include "platform/middleware/ObsManager.h"
+#include "platform/middleware/PlanManager.h"
 #include "platform/middleware/PlanningParameterManager.h"
 #include "platform/middleware/ProgIds.h"
 #include "platform/middleware/ProjectManager.h"
 #include "platform/middleware/ReleaseIdManager.h"
+#include "platform/middleware/ResourceManagers.h"
 #include "platform/middleware/StandardChargeElementManager.h"
 #include "platform/middleware/TestControl.h"
 
@@ -46,6 +53,23 @@ void RegisterMiddleware() {
     Register<AvailabilityTypeManager>(progids::AvailabilityTypeManager);
     Register<ProjectManager>(progids::ProjectManager);
     Register<KovaItem>(progids::KovaItem);
+    Register<ActivityBudgetManager>(progids::ActivityBudgetManager);
+    for (int t = 1; t <= 5; ++t) {
+        Register(BudgetLineKind(t).className.c_str(), [t] { return Object(NewBudgetLine(t)); });
+        Register((BudgetLineKind(t).className + "Seq").c_str(), [t] { return MakeObject<BudgetLineSeq>(t); });
+    }
+    Register<PlanManager>(progids::PlanManager);
+    Register<BaselineManager>(progids::BaselineManager);
+    Register<ChargeElementManager>(progids::ChargeElementManager);
+    Register<ChargeElementInput>(progids::ChargeElementInput);
+    Register(progids::ChargeElement, &MakeChargeElement);
+    Register<ExternalScheduleLinkManager>(progids::ExternalScheduleLinkManager);
+    Register(progids::ExternalScheduleLink, &MakeExternalScheduleLink);
+    Register<StandardCostObjectManager>(progids::StandardCostObjectManager);
+    Register<ProjectCostObjectManager>(progids::ProjectCostObjectManager);
+    Register<EmployeesManager>(progids::EmployeesManager);
+    Register<TradeGroupManager>(progids::TradeGroupManager);
+    Register<CalendarManager>(progids::CalendarManager);
 
     RegisterMoniker("java:", [](const std::string& moniker) {
         if (!NamesEqual(moniker, kDateMoniker)) return Object();
