@@ -1,14 +1,17 @@
 #include "integration/core/KovaMSP.h"
 
 #include "integration/core/GlobalDeclarations.h"
+#include "integration/core/IntegrationFunctions.h"
 #include "integration/core/frmAbout.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/msproject/MSProject.h"
 #include "platform/os/ServerRegistration.h"
 
 namespace Grantry {
 
 namespace automation = platform::automation;
+namespace msp = platform::msproject;
 using namespace platform::forms;
 
 namespace {
@@ -39,9 +42,43 @@ automation::MemberTable<KovaMSP>::Member Command(const char* name, void (KovaMSP
 
 const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
     static const automation::MemberTable<KovaMSP> table = {
+        Command("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),
+        Command("KovaProjectOpen", &KovaMSP::KovaProjectOpen),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),
     };
     return table;
+}
+
+void KovaMSP::RemoveCustomDocumentProperties() {
+    if (!MSProjectApplication) return automation::Err().Raise(automation::errors::ObjectNotSet);
+    msp::Project plan = MSProjectApplication->ActiveProject();
+    if (automation::Err().Number != 0) return;
+    msp::CustomDocumentProperties properties = plan.CustomDocumentProperties();
+    for (const DocumentPropertyDefinition& definition : IntegrationDocumentProperties()) {
+        msp::DocumentProperty property = properties.Item(definition.name);
+        if (automation::Err().Number != 0) return;
+        property.Delete();
+        if (automation::Err().Number != 0) return;
+    }
+}
+
+void KovaMSP::KovaProjectOpen() {
+    // A plan may be activated while a command runs (the command adds or opens one); that command keeps
+    // its own attachment.
+    std::shared_ptr<msp::Application> running = MSProjectApplication;
+    if (AttachMSProject()) UpdateCommandBarState();
+    MSProjectApplication = running;
+}
+
+void KovaMSP::EnsureDocumentProperties() {
+    automation::Err().Clear();
+    if (!MSProjectApplication) return automation::Err().Raise(automation::errors::ObjectNotSet);
+    msp::CustomDocumentProperties properties =
+        MSProjectApplication->ActiveProject().CustomDocumentProperties();
+    for (const DocumentPropertyDefinition& definition : IntegrationDocumentProperties()) {
+        properties.Add(definition.name, false, definition.type, definition.initial);
+        automation::Err().Clear();
+    }
 }
 
 void KovaMSP::OrbelAbout() {

@@ -17,9 +17,21 @@ public:
     static const platform::automation::MemberTable<KovaMSP>& Members();
     std::string TypeName() const override { return "KovaMSP"; }
 
+    // Deletes the integration's document properties of the active plan, in the order of their
+    // creation, through the planning program that the running command attached. No error handling of
+    // its own: the first property that cannot be deleted ends it, its failure left in Err().
+    void RemoveCustomDocumentProperties();
+    // A plan was activated: sets the menu and toolbar state for it. No error handling of its own.
+    void KovaProjectOpen();
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();
+
+private:
+    // Adds every integration property the active plan lacks, with its initial value; existing ones
+    // keep their type and value.
+    void EnsureDocumentProperties();
+    friend struct KovaMSPTestAccess;
 };
 
 // Registers the class for the program file `serverPath` (Grantry.exe): the class registry and the
