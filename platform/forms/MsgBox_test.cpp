@@ -59,10 +59,10 @@ TEST_F(MsgBoxTest, FlagsGiveButtonsIconDefaultAndForeground) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        MsgBoxSpec spec{"text", "T1", c.flags};
-        EXPECT_EQ(spec.Answers(), c.answers);
-        EXPECT_EQ(spec.DefaultAnswer(), c.defaultAnswer);
-        EXPECT_EQ(spec.BackOutAnswer(), c.backOut);
+        MsgBoxSpec box{"text", "T1", c.flags};
+        EXPECT_EQ(box.Answers(), c.answers);
+        EXPECT_EQ(box.DefaultAnswer(), c.defaultAnswer);
+        EXPECT_EQ(box.BackOutAnswer(), c.backOut);
         // Every button can be the answer, and the box is recorded as shown.
         for (int32_t answer : c.answers) {
             ScriptedUser user({st::Answer(answer, "text")});
