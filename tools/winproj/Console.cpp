@@ -1,0 +1,326 @@
+#include "tools/winproj/Console.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/automation/Error.h"
+#include "platform/forms/MsgBox.h"
+#include "platform/forms/UserDriver.h"
+#include "platform/msproject/MSProject.h"
+#include "tools/winproj/PlanDump.h"
+
+namespace winproj {
+
+namespace automation = platform::automation;
+namespace forms = platform::forms;
+namespace msp = platform::msproject;
+using automation::Err;
+
+namespace {
+
+const char* const kHelp =
+    "commands:\n"
+    "  menu [BAR] [ITEM]   list a command bar (File unless named); with an item number\n"
+    "                      (5 or 5.1) choose that item\n"
+    "  bars                list the command bars\n"
+    "  run MACRO           run a macro of the global template\n"
+    "  new                 a new plan\n"
+    "  open PATH           open a plan file\n"
+    "  save                save the active plan\n"
+    "  saveas PATH         save the active plan under another name\n"
+    "  close               close the active plan\n"
+    "  plans               list the open plans\n"
+    "  activate NAME       make an open plan the active one\n"
+    "  outline             the active plan's task outline\n"
+    "  task ID             one task's fields\n"
+    "  dump                the whole active plan\n"
+    "  help | quit\n";
+
+// Blank-separated words; a double-quoted text is one word.
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        if (std::isspace(static_cast<unsigned char>(line[i]))) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (line[i] == '"') {
+            for (++i; i < line.size() && line[i] != '"'; ++i)
+                word += line[i];
+            ++i;
+        } else {
+            for (; i < line.size() && !std::isspace(static_cast<unsigned char>(line[i])); ++i)
+                word += line[i];
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// "5.1" -> {5, 1}; empty when the word is no item number.
+std::vector<int32_t> ItemPath(const std::string& word) {
+    std::vector<int32_t> path;
+    std::string part;
+    for (size_t i = 0; i <= word.size(); ++i) {
+        if (i == word.size() || word[i] == '.') {
+            if (part.empty()) return {};
+            path.push_back(std::atoi(part.c_str()));
+            part.clear();
+        } else if (std::isdigit(static_cast<unsigned char>(word[i]))) {
+            part += word[i];
+        } else {
+            return {};
+        }
+    }
+    return path;
+}
+
+// A caption as the menu shows it without its access-key marks and ellipsis: "Save &As..." -> "Save As".
+std::string Plain(const std::string& caption) {
+    std::string out;
+    for (char c : caption)
+        if (c != '&') out += c;
+    while (!out.empty() && out.back() == '.')
+        out.pop_back();
+    return out;
+}
+
+class Console {
+public:
+    Console(Host& host, std::istream& in, std::ostream& out) : host_(host), in_(in), out_(out) {}
+
+    void Run() {
+        ShowActive();
+        out_ << "Type \"help\" for the commands.\n";
+        std::string line;
+        while (!quit_) {
+            out_ << "winproj> " << std::flush;
+            if (!std::getline(in_, line)) {
+                out_ << "\n";
+                break;
+            }
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            Execute(Words(line));
+            Report();
+        }
+    }
+
+private:
+    void ShowActive() {
+        msp::Application& app = host_.app();
+        if (app.Projects().Count() == 0) {
+            out_ << "No plan is open.\n";
+        } else {
+            msp::Project plan = app.ActiveProject();
+            out_ << "Active plan: " << plan.Name() << (plan.Saved() ? "" : " (not saved)") << "\n";
+        }
+        Err().Clear();
+    }
+
+    // A command that failed in the planning program says why.
+    void Report() {
+        if (Err().Number != 0) out_ << "! " << Err().Description << " (error " << Err().Number << ")\n";
+        Err().Clear();
+    }
+
+    bool NeedsPlan() {
+        if (host_.app().Projects().Count() > 0) return true;
+        out_ << "! no plan is open\n";
+        return false;
+    }
+
+    void Execute(const std::vector<std::string>& words) {
+        if (words.empty()) return;
+        msp::Application& app = host_.app();
+        const std::string command = Lower(words[0]);
+        const std::string arg = words.size() > 1 ? words[1] : std::string();
+        if (command == "help" || command == "?") {
+            out_ << kHelp;
+        } else if (command == "quit" || command == "exit") {
+            quit_ = true;
+        } else if (command == "menu") {
+            Menu(words);
+        } else if (command == "bars") {
+            msp::CommandBars bars = app.CommandBars();
+            for (int32_t i = 1; i <= bars.Count(); ++i)
+                out_ << "  " << bars.Item(i).Name() << "\n";
+        } else if (command == "run") {
+            if (arg.empty()) {
+                out_ << "! run needs a macro name\n";
+                return;
+            }
+            host_.RunMacro(arg);
+        } else if (command == "new") {
+            host_.NewPlan();
+            ShowActive();
+        } else if (command == "open") {
+            if (arg.empty()) {
+                out_ << "! open needs a path\n";
+                return;
+            }
+            app.FileOpen(FullPath(arg));
+            if (Err().Number == 0) ShowActive();
+        } else if (command == "save") {
+            if (!NeedsPlan()) return;
+            app.FileSave();
+            if (Err().Number == 0) ShowActive();
+        } else if (command == "saveas") {
+            if (!NeedsPlan()) return;
+            if (arg.empty()) {
+                out_ << "! saveas needs a path\n";
+                return;
+            }
+            app.FileSaveAs(FullPath(arg));
+            if (Err().Number == 0) ShowActive();
+        } else if (command == "close") {
+            if (!NeedsPlan()) return;
+            app.FileClose(msp::pjPromptSave);
+            if (Err().Number == 0) ShowActive();
+        } else if (command == "plans") {
+            msp::Projects plans = app.Projects();
+            std::string active = plans.Count() > 0 ? app.ActiveProject().Name() : std::string();
+            for (int32_t i = 1; i <= plans.Count(); ++i) {
+                msp::Project plan = plans.Item(i);
+                out_ << (plan.Name() == active ? "* " : "  ") << plan.Name() << "  " << plan.FullName()
+                     << (plan.Saved() ? "" : " (not saved)") << "\n";
+            }
+        } else if (command == "activate") {
+            app.WindowActivate(arg);
+            if (Err().Number == 0) ShowActive();
+        } else if (command == "outline") {
+            if (NeedsPlan()) PrintOutline(app.ActiveProject(), out_);
+        } else if (command == "task") {
+            if (!NeedsPlan()) return;
+            msp::Task task = app.ActiveProject().Tasks().Item(std::atoi(arg.c_str()));
+            if (task)
+                PrintTask(task, out_);
+            else if (Err().Number == 0)
+                out_ << "! row " << arg << " is blank\n";
+        } else if (command == "dump") {
+            if (NeedsPlan()) DumpPlan(app.ActiveProject(), out_);
+        } else {
+            out_ << "! unknown command " << words[0] << " (help lists them)\n";
+        }
+    }
+
+    void ListControls(const msp::CommandBarControls& controls, const std::string& prefix, int depth) {
+        for (int32_t i = 1; i <= controls.Count(); ++i) {
+            msp::CommandBarControl control = controls.Item(i);
+            if (!control.Visible()) continue;
+            const std::string number = prefix + std::to_string(i);
+            std::string line =
+                std::string(static_cast<size_t>(2 + 3 * depth), ' ') + number + "  " + control.Caption();
+            if (control.Type() == msp::msoControlPopup) line += "  >";
+            if (!control.OnAction().empty()) line += "  [" + control.OnAction() + "]";
+            if (!control.Enabled()) line += "  (disabled)";
+            out_ << line << "\n";
+            if (control.Type() == msp::msoControlPopup)
+                ListControls(control.Controls(), number + ".", depth + 1);
+        }
+    }
+
+    void Menu(const std::vector<std::string>& words) {
+        std::string barName = "File";
+        std::vector<int32_t> path;
+        for (size_t i = 1; i < words.size(); ++i) {
+            if (std::vector<int32_t> item = ItemPath(words[i]); !item.empty())
+                path = item;
+            else
+                barName = words[i];
+        }
+        msp::CommandBar bar = host_.app().CommandBars(barName);
+        if (!bar) return;
+        if (path.empty()) {
+            out_ << bar.Name() << "\n";
+            ListControls(bar.Controls(), "", 0);
+            return;
+        }
+        msp::CommandBarControls controls = bar.Controls();
+        msp::CommandBarControl control;
+        for (int32_t index : path) {
+            if (!controls) {
+                out_ << "! there is no item " << words.back() << "\n";
+                return;
+            }
+            control = controls.Item(index);
+            if (!control) return;
+            controls = control.Controls();
+        }
+        Choose(control);
+    }
+
+    void Choose(const msp::CommandBarControl& control) {
+        if (!control.Enabled()) {
+            out_ << "! " << Plain(control.Caption()) << " is disabled\n";
+            return;
+        }
+        if (control.Type() == msp::msoControlPopup) {
+            ListControls(control.Controls(), "", 0);
+            return;
+        }
+        if (!control.OnAction().empty()) {
+            host_.RunMacro(control.OnAction());
+            return;
+        }
+        msp::Application& app = host_.app();
+        const std::string item = Plain(control.Caption());
+        if (item == "New") {
+            host_.NewPlan();
+            ShowActive();
+        } else if (item == "Open") {
+            std::optional<std::string> path = forms::AskText("Open", kHostTitle);
+            if (!path || path->empty()) return;
+            app.FileOpen(FullPath(*path));
+            if (Err().Number == 0) ShowActive();
+        } else if (item == "Close") {
+            if (!NeedsPlan()) return;
+            app.FileClose(msp::pjPromptSave);
+            if (Err().Number == 0) ShowActive();
+        } else if (item == "Save") {
+            if (!NeedsPlan()) return;
+            app.FileSave();
+            if (Err().Number == 0) ShowActive();
+        } else if (item == "Save As") {
+            if (!NeedsPlan()) return;
+            std::optional<std::string> path = forms::AskText(forms::SaveAsPrompt, kHostTitle);
+            if (!path || path->empty()) return;
+            app.FileSaveAs(FullPath(*path));
+            if (Err().Number == 0) ShowActive();
+        } else if (item == "Exit") {
+            quit_ = true;
+        } else {
+            out_ << "! " << item << " is not available here\n";
+        }
+    }
+
+    Host& host_;
+    std::istream& in_;
+    std::ostream& out_;
+    bool quit_ = false;
+};
+
+} // namespace
+
+void PrintBanner(Host& host, std::ostream& out) {
+    msp::Application& app = host.app();
+    out << "winproj: " << kHostTitle << " " << app.Version() << ", user-interface language "
+        << app.UILanguage() << ", program folder " << app.Path() << "\n";
+}
+
+void RunConsole(Host& host, std::istream& in, std::ostream& out) {
+    Console(host, in, out).Run();
+}
+
+} // namespace winproj

@@ -1,0 +1,25 @@
+#pragma once
+// The interactive prompt of the host: the person works with the planning program by typed commands,
+// and the dialogs and boxes that commands show are answered at the same terminal (TerminalUser).
+//
+//   menu [BAR] [ITEM]   lists a command bar ("File" unless named), its pop-ups' items numbered 5.1,
+//                       5.2, ...; with an item number it chooses the item: an item with a macro runs
+//                       it, the built-in New, Open, Close, Save, Save As and Exit do what they say
+//   bars                lists the command bars of the global template
+//   run MACRO           runs a macro of the global template
+//   new | open PATH | save | saveas PATH | close | plans | activate NAME
+//   outline | task ID | dump
+//   help | quit
+#include <iosfwd>
+
+#include "tools/winproj/Host.h"
+
+namespace winproj {
+
+// "winproj: Microsoft Project 11.0, user-interface language 1033, program folder ...".
+void PrintBanner(Host& host, std::ostream& out);
+
+// Reads commands until "quit" (or the menu's Exit) or the end of the input.
+void RunConsole(Host& host, std::istream& in, std::ostream& out);
+
+} // namespace winproj

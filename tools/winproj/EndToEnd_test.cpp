@@ -1,0 +1,271 @@
+// The programs as a person or a script runs them: kova-setup lays out a temporary machine folder,
+// winproj runs on it with a script, and its transcript and dump are compared with the expected files
+// in testdata/.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/automation/Error.h"
+#include "platform/msproject/MSProject.h"
+#include "platform/os/FileVersion.h"
+#include "platform/os/TestSupport.h"
+
+namespace winproj {
+namespace {
+
+namespace automation = platform::automation;
+namespace msp = platform::msproject;
+namespace fs = std::filesystem;
+using automation::Date;
+using automation::Err;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+struct Result {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// Runs a program with `input` on its standard input, in `folder`.
+Result RunProgram(const std::vector<std::string>& args, const fs::path& folder,
+                  const std::string& input = {}) {
+    const fs::path in = folder / "stdin.txt", out = folder / "stdout.txt", err = folder / "stderr.txt";
+    std::ofstream(in, std::ios::binary) << input;
+    std::vector<std::string> copy = args;
+    std::vector<char*> argv;
+    for (auto& a : copy)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(folder.c_str()) != 0) ::_exit(126);
+        ::dup2(::open(in.c_str(), O_RDONLY), 0);
+        ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    Result result;
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        result.exitCode = WEXITSTATUS(status);
+    result.out = ReadFile(out);
+    result.err = ReadFile(err);
+    return result;
+}
+
+// The machine folder's paths vary from run to run; expected files write them as $HOME.
+std::string Portable(std::string text, const fs::path& home) {
+    const std::string path = home.string();
+    for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at))
+        text.replace(at, path.size(), "$HOME");
+    return text;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Result setup = RunProgram({KOVA_SETUP_COMMAND, "--home", home.path().string()}, home.path());
+        ASSERT_EQ(setup.exitCode, 0) << setup.out << setup.err;
+    }
+
+    std::string Expected(const std::string& name) const {
+        return ReadFile(fs::path(WINPROJ_TESTDATA) / name);
+    }
+    std::string Script(const std::string& name) const { return (fs::path(WINPROJ_TESTDATA) / name).string(); }
+    fs::path TranscriptFile() const { return home.path() / "transcript.txt"; }
+
+    Result Winproj(std::vector<std::string> args, const std::string& input = {}) {
+        args.insert(args.begin(), {KOVA_WINPROJ_COMMAND, "--home", home.path().string()});
+        return RunProgram(args, home.path(), input);
+    }
+
+    // The installer's reference to the integration in the global template, made as it makes it. The
+    // program file gets a version of the test's own, so that the About dialog shows a known one.
+    void InstallServerReference(int32_t language = 1033) {
+        const fs::path server = home.path() / "kova" / "Grantry.exe";
+        ASSERT_TRUE(platform::os::StampFileVersion(KOVA_STAMP_VERSION_COMMAND, server, 3, 1, 4, 15))
+            << Err().Description;
+        msp::ApplicationOptions options;
+        options.uiLanguage = language;
+        auto app = msp::StartApplication(options);
+        app->VBE().VBProjects(1).References().AddFromFile(server.string());
+        EXPECT_EQ(Err().Number, 0) << Err().Description;
+        msp::QuitApplication();
+    }
+
+    // The integration's menu in the File menu, as the installer adds it (only the first and the last
+    // item enabled).
+    void InstallMenu(int32_t language) {
+        msp::ApplicationOptions options;
+        options.uiLanguage = language;
+        auto app = msp::StartApplication(options);
+        msp::CommandBarControl menu = app->CommandBars("File").Controls().Add(msp::msoControlPopup, 5);
+        menu.SetCaption("&KovaProject");
+        menu.SetBeginGroup(true);
+        const std::pair<const char*, const char*> items[] = {
+            {"&Connect Project", "ConnectProject"},
+            {"Co&nnection Details", "ConnectionDetails"},
+            {"Synchronize &Master Data", "SynchronizeMasterData"},
+            {"Save &Baseline", "SaveBaseline"},
+            {"&Synchronize ChBS/Budget/Schedule", "SynchronizeBudgetSchedule"},
+            {"&Disconnect Project", "DisconnectProject"},
+            {"About...", "OrbelAbout"},
+        };
+        for (const auto& [caption, macro] : items) {
+            msp::CommandBarControl item = menu.Controls().Add(msp::msoControlButton);
+            item.SetCaption(caption);
+            item.SetEnabled(menu.Controls().Count() == 1 || menu.Controls().Count() == 7);
+            item.SetOnAction(macro);
+        }
+        EXPECT_EQ(Err().Number, 0) << Err().Description;
+        msp::QuitApplication();
+    }
+
+    // A plan with what the dump shows: an outline with a blank row, the integration's fields, a link,
+    // a resource with an assignment, a calendar with a holiday, and document properties.
+    fs::path WriteFixturePlan() {
+        const fs::path file = home.path() / "Fixture.mpp";
+        auto app = msp::StartApplication();
+        app->FileNew(false);
+        msp::Project plan = app->ActiveProject();
+        plan.SetStart(Date::FromParts(2024, 3, 4, 8));
+        plan.SetTitle("Fixture");
+        msp::Tasks tasks = plan.Tasks();
+        msp::Task top = tasks.Add("Top Charge Element");
+        top.SetText(1, "P100");
+        top.SetText(2, "Project Cost Account");
+        top.SetFlag(1, true);
+        top.SetFlag(2, true);
+        top.SetNumber(20, 7);
+        msp::Task work = tasks.Add("Work Package");
+        work.SetOutlineLevel(2);
+        work.SetText(1, "P100.10");
+        work.SetStart(Date::FromParts(2024, 3, 5, 8));
+        work.SetDuration(960.0);
+        work.SetDateField(9, Date::FromParts(2024, 3, 1));
+        msp::Task milestone = tasks.Add("Gate");
+        milestone.SetMilestone(true);
+        milestone.SetDuration(0.0);
+        milestone.LinkPredecessors(work);
+        app->SelectRow(tasks.Count() + 1, false);
+        app->EditInsert();
+        app->SelectRow(1, false);
+        app->BaseCalendarCreate("C1.HOLIDAYS");
+        app->BaseCalendarEditDays({.Name = "C1.HOLIDAYS",
+                                   .StartDate = Date::FromParts(2024, 3, 29),
+                                   .EndDate = Date::FromParts(2024, 4, 1),
+                                   .Working = false});
+        msp::Resource welder = plan.Resources().Add("Welder");
+        welder.SetText(1, "EQ-7");
+        welder.SetStandardRate(42.5);
+        work.Assignments().Add(welder.Id(), 0.5);
+        plan.CustomDocumentProperties().Add("KovaProject", false, msp::msoPropertyTypeString, "P100");
+        plan.CustomDocumentProperties().Add("KovaScheduleBase", false, msp::msoPropertyTypeNumber, 2);
+        plan.CustomDocumentProperties().Add("KovaProjectStartDate", false, msp::msoPropertyTypeDate,
+                                            Date::FromParts(2024, 3, 4));
+        app->FileSaveAs(file.string());
+        EXPECT_EQ(Err().Number, 0) << Err().Description;
+        msp::QuitApplication();
+        return file;
+    }
+
+    platform::os::TempKovaHome home;
+};
+
+// A scripted run: the plan opens, a menu macro runs the server's command in this process (its dialog
+// answered by the script), and the dump shows the plan.
+TEST_F(EndToEnd, AScriptedRunShowsTheExpectedTranscriptAndDump) {
+    InstallServerReference();
+    const fs::path plan = WriteFixturePlan();
+    Result run = Winproj({"--script", Script("about.script"), "--transcript", TranscriptFile().string(),
+                          plan.string(), "--run", "OrbelAbout", "--dump"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Portable(ReadFile(TranscriptFile()), home.path()), Expected("about.transcript"));
+    EXPECT_EQ(Portable(run.out, home.path()), Expected("fixture.dump"));
+}
+
+// Without the installer's reference the macro cannot create its class: the user is told so, and a
+// scripted run that met a failure ends with a non-zero exit code whatever the script answered.
+TEST_F(EndToEnd, AMissingReferenceIsReportedAndFailsTheRun) {
+    Result run = Winproj({"--script", Script("missing-reference.script"), "--transcript",
+                          TranscriptFile().string(), "--run", "ConnectProject"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Portable(ReadFile(TranscriptFile()), home.path()), Expected("missing-reference.transcript"));
+}
+
+// Script failures end the run with exit code 1, and a wrong command line with 2.
+TEST_F(EndToEnd, FailuresSetTheExitCode) {
+    const fs::path script = home.path() / "script.txt";
+    struct Case {
+        std::string name;
+        std::string script; // "" for no --script
+        std::vector<std::string> args;
+        int exitCode;
+        std::string said; // part of the error output
+    } cases[] = {
+        {"unexpected box", "# nothing expected\n", {"--run", "ConnectProject"}, 1, "unexpected message box"},
+        {"steps left over", "box OK\n", {"--dump"}, 1, "1 step(s) left over: `box OK`"},
+        {"bad script line", "bogus step\n", {"--dump"}, 2, "line 1"},
+        {"no macro name", "", {"--run"}, 2, "--run needs a value"},
+        {"unknown option", "", {"--bogus"}, 2, "unknown option --bogus"},
+        {"two plans", "", {"a.mpp", "b.mpp"}, 2, "one plan only"},
+        {"plan folder missing", "", {"missing/Plan.mpp", "--dump"}, 2, "cannot open missing/Plan.mpp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.args;
+        if (!c.script.empty()) {
+            std::ofstream(script) << c.script;
+            args.insert(args.begin(), {"--script", script.string()});
+        }
+        Result run = Winproj(args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    }
+}
+
+// A person at the prompt, on a machine set up with another language and version: the banner tells
+// them, the File menu shows the integration's items, a disabled one is refused, and "About..." runs
+// its macro, whose dialog is answered at the same terminal.
+TEST_F(EndToEnd, APersonWorksAtThePrompt) {
+    Result setup = RunProgram(
+        {KOVA_SETUP_COMMAND, "--home", home.path().string(), "--language", "1031", "--version", "12.0.0.0"},
+        home.path());
+    ASSERT_EQ(setup.exitCode, 0) << setup.err;
+    platform::os::FileVersion version;
+    ASSERT_TRUE(platform::os::ReadFileVersion(home.path() / "msproject" / "WinProj.exe", version));
+    EXPECT_EQ(version.Text(), "12.0.0.0");
+    InstallServerReference(1031);
+    InstallMenu(1031);
+
+    Result run = Winproj({}, "menu\nmenu 5.2\nmenu 5.7\nclick btnOK\nplans\nquit\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Portable(run.out, home.path()), Expected("interactive.out"));
+}
+
+// Installer code reads the planning program's major version from its file.
+TEST(Program, CarriesItsFileVersion) {
+    platform::os::FileVersion version;
+    ASSERT_TRUE(platform::os::ReadFileVersion(KOVA_WINPROJ_COMMAND, version));
+    EXPECT_EQ(version.major, 11);
+    EXPECT_EQ(version.minor, 0);
+}
+
+} // namespace
+} // namespace winproj

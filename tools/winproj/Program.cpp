@@ -1,0 +1,158 @@
+#include "tools/winproj/Program.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "platform/automation/Error.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/MsgBox.h"
+#include "platform/forms/ScriptedUser.h"
+#include "platform/forms/TerminalUser.h"
+#include "tools/winproj/Console.h"
+#include "tools/winproj/Host.h"
+#include "tools/winproj/MachineSettings.h"
+#include "tools/winproj/PlanDump.h"
+
+namespace winproj {
+
+namespace forms = platform::forms;
+using platform::automation::Err;
+
+namespace {
+
+const char* const kUsage =
+    "usage: winproj [--home DIR] [--script FILE] [--transcript FILE] [PLAN.mpp] [--run MACRO]... [--dump]\n";
+
+struct CommandLine {
+    std::string home, script, transcript, plan;
+    std::vector<std::string> macros;
+    bool dump = false;
+    bool Scripted() const { return !script.empty() || !macros.empty() || dump; }
+};
+
+bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (arg == "--home") {
+            if (!value(line.home)) return false;
+        } else if (arg == "--script") {
+            if (!value(line.script)) return false;
+        } else if (arg == "--transcript") {
+            if (!value(line.transcript)) return false;
+        } else if (arg == "--run") {
+            std::string macro;
+            if (!value(macro)) return false;
+            line.macros.push_back(macro);
+        } else if (arg == "--dump") {
+            line.dump = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            error = "unknown option " + arg;
+            return false;
+        } else if (line.plan.empty()) {
+            line.plan = arg;
+        } else {
+            error = "one plan only (" + line.plan + ", " + arg + ")";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The user's part of the run: the host's own work goes between Start and this.
+int Finish(forms::UserDriver& user, forms::ScriptedUser* scripted, const CommandLine& line, int status,
+           std::ostream& err) {
+    forms::DiscardAllForms();
+    if (scripted && !scripted->Finish() && status == 0) status = 1;
+    if (!line.transcript.empty() && !user.transcript().WriteTo(FullPath(line.transcript))) {
+        err << "winproj: cannot write the transcript " << line.transcript << ": " << Err().Description
+            << "\n";
+        if (status == 0) status = 2;
+    }
+    Err().Clear();
+    return status;
+}
+
+} // namespace
+
+int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    std::string error;
+    if (!Parse(args, line, error)) {
+        err << "winproj: " << error << "\n" << kUsage;
+        return 2;
+    }
+    if (!line.home.empty()) ::setenv("KOVA_HOME", FullPath(line.home).c_str(), 1);
+
+    std::unique_ptr<forms::UserDriver> user;
+    forms::ScriptedUser* scripted = nullptr;
+    if (!line.script.empty()) {
+        std::ifstream file(line.script, std::ios::binary);
+        if (!file) {
+            err << "winproj: cannot read the script " << line.script << "\n";
+            return 2;
+        }
+        std::ostringstream text;
+        text << file.rdbuf();
+        auto steps = std::make_unique<forms::ScriptedUser>();
+        if (!steps->AddScript(text.str())) {
+            err << "winproj: " << line.script << ": " << Err().Description << "\n";
+            return 2;
+        }
+        steps->OnFailure(
+            [&err](const std::string& message) { err << "winproj: script failure: " << message << "\n"; });
+        scripted = steps.get();
+        user = std::move(steps);
+    } else {
+        user = std::make_unique<forms::TerminalUser>(in, out);
+    }
+    forms::ScopedUser on(*user);
+    const std::string previousTitle = forms::SetProgramTitle(kHostTitle);
+    MakeServerClassesCreatable();
+
+    int status = 0;
+    {
+        Host host;
+        if (!host.Start(ReadMachineSettings())) {
+            err << "winproj: the planning program cannot start: " << Err().Description << "\n";
+            status = 2;
+        } else {
+            if (!line.Scripted()) PrintBanner(host, out);
+            if (line.plan.empty()) {
+                host.NewPlan();
+            } else if (!host.OpenPlan(line.plan)) {
+                err << "winproj: cannot open " << line.plan << ": " << Err().Description << "\n";
+                status = 2;
+            }
+        }
+        if (status == 0 && !line.Scripted()) {
+            RunConsole(host, in, out);
+        } else if (status == 0) {
+            for (const std::string& macro : line.macros)
+                host.RunMacro(macro);
+            if (line.dump) {
+                if (host.app().Projects().Count() > 0)
+                    DumpPlan(host.app().ActiveProject(), out);
+                else
+                    out << "no plan is open\n";
+            }
+            if (host.MacroFailures() > 0) status = 1;
+        }
+    } // the running instance quits here
+    status = Finish(*user, scripted, line, status, err);
+    forms::SetProgramTitle(previousTitle);
+    return status;
+}
+
+} // namespace winproj
