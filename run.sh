@@ -37,9 +37,16 @@ demo)
     build
     # The demo keeps its machine folder inside the checkout unless KOVA_HOME says otherwise.
     export KOVA_HOME="${KOVA_HOME:-$(pwd)/.kova-demo}"
-    echo "Machine folder: $KOVA_HOME"
+    echo "== Machine folder $KOVA_HOME: the planning program and the integration's files"
+    build/tools/kova-setup/kova-setup
+    echo "== The sample ERP"
     build/tools/kova-erp/kova-erp create DEMO --seed testdata/demo-erp.json --default
     build/tools/kova-erp/kova-erp list DEMO projects
+    echo "== Installing the integration into the global template"
+    printf 'click cmdContinue\nOK\n' | build/setup/tolvane | tail -n 4
+    echo
+    echo "== The planning program with a plan: its File menu now holds the integration's commands"
+    printf 'menu\noutline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Demo.mpp"
     ;;
 test)
     install_missing

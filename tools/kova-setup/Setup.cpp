@@ -116,6 +116,26 @@ bool LayOutMachine(const SetupOptions& options, std::ostream& out, std::ostream&
 #else
     out << "  kova/" << kServerFile << ": not built, not placed\n";
 #endif
+    // The integration's installer and uninstaller, and the template plan they copy from, ship beside it.
+    const std::pair<const char*, const char*> shipped[] = {
+#ifdef KOVA_TEMPLATE_PLAN
+        {KOVA_TEMPLATE_PLAN, "KovaProject.mpp"},
+#endif
+#ifdef KOVA_TOLVANE_PROGRAM
+        {KOVA_TOLVANE_PROGRAM, "Tolvane.exe"},
+#endif
+#ifdef KOVA_DREMICA_PROGRAM
+        {KOVA_DREMICA_PROGRAM, "Dremica.exe"},
+#endif
+    };
+    for (const auto& [from, name] : shipped) {
+        fs::copy_file(from, serverFolder / name, fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+            err << "kova-setup: cannot place kova/" << name << ": " << ec.message() << "\n";
+            return false;
+        }
+        out << "  kova/" << name << "\n";
+    }
     if (!RegisterAppPath(Grantry::kApplicationPathKey, server)) {
         err << "kova-setup: cannot write the registry " << (home / "registry.json").string() << "\n";
         return false;

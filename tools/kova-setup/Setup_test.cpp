@@ -65,6 +65,9 @@ TEST_F(SetupTest, LaysOutTheMachineFolderAndAgainTheSame) {
     EXPECT_EQ(AppPath("Grantry.exe", ""), Path("kova/Grantry.exe").string());
     EXPECT_EQ(AppPath("Grantry.exe", "Path"), Path("kova").string());
     EXPECT_EQ(os::RegisteredServerPath("Grantry.KovaMSP"), Path("kova/Grantry.exe").string());
+    // The installer finds its template plan and the programs beside the integration's program.
+    for (const char* shipped : {"kova/KovaProject.mpp", "kova/Tolvane.exe", "kova/Dremica.exe"})
+        EXPECT_TRUE(fs::is_regular_file(Path(shipped))) << shipped;
     winproj::MachineSettings settings = winproj::ReadMachineSettings();
     EXPECT_EQ(settings.uiLanguage, 1033);
     EXPECT_EQ(settings.version, "11.0");
