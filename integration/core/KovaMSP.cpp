@@ -42,6 +42,7 @@ automation::MemberTable<KovaMSP>::Member Command(const char* name, void (KovaMSP
 
 const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
     static const automation::MemberTable<KovaMSP> table = {
+        Command("connectProject", &KovaMSP::connectProject),
         Command("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),
         Command("KovaProjectOpen", &KovaMSP::KovaProjectOpen),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),

@@ -17,6 +17,10 @@ public:
     static const platform::automation::MemberTable<KovaMSP>& Members();
     std::string TypeName() const override { return "KovaMSP"; }
 
+    // Connects the active plan (a new one when none is open) to an ERP project through the connect
+    // dialog, with the plan's log written and offered (CommandFrame.cpp).
+    void connectProject();
+
     // Deletes the integration's document properties of the active plan, in the order of their
     // creation, through the planning program that the running command attached. No error handling of
     // its own: the first property that cannot be deleted ends it, its failure left in Err().

@@ -1,0 +1,188 @@
+#include "integration/core/CommandFrame.h"
+
+#include "dataobjects/KovaProjectData.h"
+#include "integration/core/GlobalDeclarations.h"
+#include "integration/core/IntegrationFunctions.h"
+#include "integration/core/KovaMSP.h"
+#include "platform/automation/Error.h"
+#include "platform/forms/MsgBox.h"
+#include "platform/msproject/MSProject.h"
+#include "platform/os/Process.h"
+#include "platform/os/TextFiles.h"
+
+namespace Grantry {
+
+namespace automation = platform::automation;
+namespace msp = platform::msproject;
+namespace os = platform::os;
+using automation::Err;
+using namespace platform::forms;
+
+std::function<void()> ShowConnectDialog;
+
+namespace {
+
+constexpr char kCRLF[] = "\r\n";
+
+// A property of the active plan as text; "" (the error state cleared) when it cannot be read.
+std::string PropertyText(const char* name) {
+    Err().Clear();
+    automation::Variant value =
+        MSProjectApplication->ActiveProject().CustomDocumentProperties().Item(name).Value();
+    std::string text = Err().Number == 0 ? automation::CStr(value) : std::string();
+    Err().Clear();
+    return text;
+}
+
+// A property of the active plan as a 32-bit integer; 0 (cleared) when it cannot be read as one.
+int32_t PropertyNumber(const char* name) {
+    Err().Clear();
+    automation::Variant value =
+        MSProjectApplication->ActiveProject().CustomDocumentProperties().Item(name).Value();
+    int32_t number = Err().Number == 0 ? automation::CLng(value) : 0;
+    if (Err().Number != 0) number = 0;
+    Err().Clear();
+    return number;
+}
+
+bool PlanSaved() {
+    Err().Clear();
+    bool saved = MSProjectApplication->ActiveProject().Saved();
+    if (Err().Number != 0) saved = false;
+    Err().Clear();
+    return saved;
+}
+
+} // namespace
+
+bool HasKovaGanttView() {
+    Err().Clear();
+    if (!MSProjectApplication) {
+        Err().Raise(automation::errors::ObjectNotSet);
+        return false;
+    }
+    msp::Project plan = MSProjectApplication->ActiveProject();
+    if (Err().Number != 0) return false;
+    std::vector<std::string> views = plan.ViewList();
+    if (Err().Number != 0) return false;
+    for (const std::string& view : views)
+        if (view == kKovaGanttView) return true;
+    return false;
+}
+
+bool RequireOpenPlan() {
+    Err().Clear();
+    int32_t open = MSProjectApplication ? MSProjectApplication->Projects().Count() : 0;
+    if (Err().Number != 0) open = 0;
+    Err().Clear();
+    if (open != 0) return true;
+    MsgBox(kNoPlanMessage, vbOKOnly + vbExclamation, kMessageTitle);
+    return false;
+}
+
+bool RequireKovaGanttView() {
+    bool present = HasKovaGanttView();
+    Err().Clear();
+    if (!present) {
+        MsgBox(kViewMissingMessage, vbOKOnly + vbCritical + vbMsgBoxSetForeground, kViewMissingTitle);
+        return false;
+    }
+    MSProjectApplication->ViewApply(kKovaGanttView, true);
+    Err().Clear();
+    return true;
+}
+
+void OpenCommandLog(const std::string& title) {
+    LogFilePath = GetLogFilePath();
+    Err().Clear();
+    if (!os::OpenFile(os::LogFileNumber, LogFilePath, os::FileMode::Output)) Err().Clear();
+    PrintLog(kLogHeaderPrefix + title);
+}
+
+void PrintLog(const std::string& text) {
+    if (!os::PrintLine(os::LogFileNumber, text)) Err().Clear();
+}
+
+void SavePlanAndLog() {
+    Err().Clear();
+    if (MSProjectApplication) MSProjectApplication->FileSave();
+    Err().Clear();
+    PrintLog(MSProjectApplication && PlanSaved() ? kPlanSavedLine : kPlanNotSavedLine);
+}
+
+void CloseCommandLog() {
+    os::CloseFile(os::LogFileNumber);
+    OfferLogView(LogFilePath);
+}
+
+void OfferLogView(const std::string& logPath) {
+    if (MsgBox(kLogOfferMessage, vbYesNo + vbQuestion + vbMsgBoxSetForeground, kMessageTitle) == vbYes) {
+        int32_t task = os::StartLogViewer(logPath);
+        if (task != 0) os::AppActivate(task);
+    }
+    Err().Clear();
+}
+
+// ---- the connect command -------------------------------------------------------------------------
+
+void KovaMSP::connectProject() {
+    AttachMSProject();
+    CurrentProjectData = std::make_shared<KovaDataObjects::KovaProjectData>();
+    if (!MSProjectApplication) return ReleaseCommandObjects();
+
+    if (!OpenKovaConnection()) return ReleaseCommandObjects();
+    if (!CheckKovaRelease()) return ReleaseCommandObjects();
+
+    // A new plan comes first: without a plan there are no views to look at, and the user would be
+    // told to reinstall instead of getting the plan to connect.
+    Err().Clear();
+    if (MSProjectApplication->Projects().Count() == 0 && Err().Number == 0)
+        MSProjectApplication->Projects().Add(false);
+    Err().Clear();
+
+    if (!RequireKovaGanttView()) return ReleaseCommandObjects();
+
+    EnsureDocumentProperties();
+    Err().Clear();
+    const std::string project = PropertyText("KovaProject");
+    const int32_t company = PropertyNumber("KovaCompany");
+    if (!project.empty()) {
+        MsgBox(std::string("Connection already exists with the following Kova Project") + kCRLF + kCRLF +
+                   "Project Code : " + project + "     " + "Company : " + std::to_string(company),
+               vbOKOnly + vbCritical, kMessageTitle);
+        return ReleaseCommandObjects();
+    }
+
+    if (!PlanSaved()) {
+        if (MsgBox(kSaveFirstMessage, vbOKCancel + vbInformation + vbMsgBoxSetForeground, kMessageTitle) ==
+            vbOK)
+            MSProjectApplication->FileSave();
+        Err().Clear();
+        if (!PlanSaved()) return ReleaseCommandObjects();
+    }
+
+    if (IsServerProject()) CreateServerProjectFolder();
+    Err().Clear();
+
+    OpenCommandLog(kConnectTitle);
+    // Only a failure of the connection run itself may mark the run as failed; an existing side-file
+    // folder or the like must not.
+    Err().Clear();
+    if (ShowConnectDialog) ShowConnectDialog();
+    if (Err().Number != 0) {
+        PrintLog(std::string(kConnectFailedLine) + kCRLF);
+    } else {
+        const std::string connected = PropertyText("KovaProject");
+        if (connected.empty()) {
+            PrintLog(kConnectCancelledLine);
+        } else {
+            PrintLog(kConnectEstablishedLine + connected);
+            SavePlanAndLog();
+        }
+    }
+    Err().Clear();
+    CloseCommandLog();
+    ReleaseCommandObjects();
+}
+
+} // namespace Grantry
