@@ -5,18 +5,14 @@
 //   LoopbackFtpServer  a real FTP server on 127.0.0.1 (Debian's pyftpdlib under /usr/bin/python3)
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <poll.h>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,6 +21,7 @@
 #include "platform/automation/Error.h"
 #include "platform/os/FileVersion.h"
 #include "platform/os/Registry.h"
+#include "platform/os/TestFtpServer.h"
 #include "platform/os/TestSupport.h"
 
 namespace Grantry::test {
@@ -76,105 +73,6 @@ private:
 };
 
 // One account per user name; the server's log (commands, the password masked) is kept for the test.
-class LoopbackFtpServer {
-public:
-    LoopbackFtpServer() {
-        std::string pattern = (fs::temp_directory_path() / "kova-ftpd-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-        dir_ = pattern;
-        fs::create_directories(root());
-    }
-    ~LoopbackFtpServer() {
-        Stop();
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    LoopbackFtpServer(const LoopbackFtpServer&) = delete;
-    LoopbackFtpServer& operator=(const LoopbackFtpServer&) = delete;
-
-    fs::path root() const { return dir_ / "root"; }
-    void AddAccount(const std::string& user, const std::string& password) { accounts_[user] = password; }
-    void Serve(const std::string& remotePath, const std::string& bytes) {
-        WriteFile(root() / fs::path(remotePath).relative_path(), bytes);
-    }
-
-    // Starts the server; the test fails when it does not come up.
-    void Start() {
-        std::string script = R"PY(
-import logging, sys
-try:
-    from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import FTPHandler
-    from pyftpdlib.servers import FTPServer
-except ImportError:
-    sys.stderr.write("python3-pyftpdlib is not installed\n")
-    sys.exit(3)
-root, log = sys.argv[1:3]
-logging.basicConfig(filename=log, level=logging.DEBUG)
-accounts = DummyAuthorizer()
-pairs = sys.argv[3:]
-for i in range(0, len(pairs), 2):
-    accounts.add_user(pairs[i], pairs[i + 1], root, perm="elr")
-class Handler(FTPHandler):
-    authorizer = accounts
-    auth_failed_timeout = 0
-server = FTPServer(("127.0.0.1", 0), Handler)
-print(server.address[1], flush=True)
-server.serve_forever()
-)PY";
-        std::vector<std::string> args = {"python3", "-c", script, root().string(), log().string()};
-        for (const auto& [user, password] : accounts_) {
-            args.push_back(user);
-            args.push_back(password);
-        }
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const std::string errors = (dir_ / "server.err").string();
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        pid_ = ::fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(err, 2);
-            ::execv("/usr/bin/python3", argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        pollfd wait{out[0], POLLIN, 0};
-        char c;
-        while (line.find('\n') == std::string::npos && ::poll(&wait, 1, 15000) > 0 &&
-               ::read(out[0], &c, 1) == 1)
-            line += c;
-        ::close(out[0]);
-        port_ = static_cast<uint16_t>(std::atoi(line.c_str()));
-        ASSERT_NE(port_, 0) << "the loopback FTP server did not start. The tests need Debian's "
-                               "python3-pyftpdlib for /usr/bin/python3 (apt-get install python3-pyftpdlib). "
-                               "Server said: "
-                            << ReadFile(errors);
-    }
-
-    void Stop() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-    // "127.0.0.1:port", the address to configure.
-    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
-    fs::path log() const { return dir_ / "server.log"; }
-    std::string Log() const { return ReadFile(log()); }
-
-private:
-    fs::path dir_;
-    std::map<std::string, std::string> accounts_;
-    pid_t pid_ = -1;
-    uint16_t port_ = 0;
-};
+using LoopbackFtpServer = platform::os::TestFtpServer;
 
 } // namespace Grantry::test

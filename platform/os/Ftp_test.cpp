@@ -1,21 +1,17 @@
 #include "platform/os/Ftp.h"
 
 #include "platform/os/KovaHome.h"
+#include "platform/os/TestFtpServer.h"
 #include "platform/os/TestSupport.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sstream>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,46 +24,6 @@ const std::string kUser = "dom\\user";
 const std::string kPassword = "Pw:s3cr@t/9";
 const std::string kRemote = "/updates/K50_c/KovaMsP.ini";
 const std::string kServedIni = "[KovaMsPMeridane]\r\nVersion=1.2.3.46\r\nSolution=123456\r\n";
-
-// A loopback FTP server with one account, serving `root`; it binds a free port and prints it once
-// it accepts connections. Its log (commands, password masked) goes to `log`.
-constexpr const char* kServerScript = R"PY(
-import logging, sys
-try:
-    from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import FTPHandler
-    from pyftpdlib.servers import FTPServer
-except ImportError:
-    sys.stderr.write("python3-pyftpdlib is not installed\n")
-    sys.exit(3)
-root, user, password, log = sys.argv[1:5]
-logging.basicConfig(filename=log, level=logging.DEBUG)
-accounts = DummyAuthorizer()
-accounts.add_user(user, password, root, perm="elr")
-class Handler(FTPHandler):
-    authorizer = accounts
-    auth_failed_timeout = 0
-server = FTPServer(("127.0.0.1", 0), Handler)
-print(server.address[1], flush=True)
-server.serve_forever()
-)PY";
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kova-ftp-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -105,49 +61,13 @@ uint16_t ClosedPort() {
 class FtpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFile(served_.path() / "root/updates/K50_c/KovaMsP.ini", kServedIni);
-        StartServer();
+        server_.AddAccount(kUser, kPassword);
+        server_.Serve(kRemote, kServedIni);
+        server_.Start();
     }
 
-    void TearDown() override {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    void StartServer() {
-        std::string root = (served_.path() / "root").string(), log = LogPath().string();
-        std::string errors = (served_.path() / "server.err").string();
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        pid_ = ::fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(err, 2);
-            ::execl("/usr/bin/python3", "python3", "-c", kServerScript, root.c_str(), kUser.c_str(),
-                    kPassword.c_str(), log.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        pollfd wait{out[0], POLLIN, 0};
-        char c;
-        while (line.find('\n') == std::string::npos && ::poll(&wait, 1, 15000) > 0 &&
-               ::read(out[0], &c, 1) == 1)
-            line += c;
-        ::close(out[0]);
-        port_ = static_cast<uint16_t>(std::atoi(line.c_str()));
-        ASSERT_NE(port_, 0)
-            << "the loopback FTP server did not start. The tests need Debian's python3-pyftpdlib "
-               "for /usr/bin/python3 (apt-get install python3-pyftpdlib). Server said: "
-            << ReadFile(errors);
-    }
-
-    fs::path LogPath() const { return served_.path() / "server.log"; }
-    std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+    fs::path LogPath() const { return server_.log(); }
+    std::string Host() const { return server_.Address(); }
     fs::path Local() const { return download_.path() / "KovaMsP.ini"; }
 
     struct Outcome {
@@ -181,9 +101,8 @@ protected:
     }
 
     TempKovaHome home_;
-    TempDir served_, download_;
-    pid_t pid_ = -1;
-    uint16_t port_ = 0;
+    TestFtpServer server_;
+    TempFolder download_;
 };
 
 TEST_F(FtpTest, DownloadsInAsciiOverPlainPassiveReplacingAnExistingFile) {
@@ -216,8 +135,8 @@ TEST_F(FtpTest, ConnectTakesThePortFromTheHostTextOrTheArgument) {
         int32_t code;
     } cases[] = {
         {Host(), 0, 0},
-        {"127.0.0.1", port_, 0},
-        {closed, port_, 0}, // a port argument wins over the host text
+        {"127.0.0.1", server_.port(), 0},
+        {closed, server_.port(), 0}, // a port argument wins over the host text
         {closed, 0, kInternetLibraryErrorBase + 7},
         {"127.0.0.1:99999", 0, kInternetLibraryErrorBase + 3},
         {"127.0.0.1:2l", 0, kInternetLibraryErrorBase + 3},
