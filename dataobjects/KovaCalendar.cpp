@@ -29,19 +29,6 @@ void AddSecondOrThirdInterval(KovaCalendarDetail& detail, int32_t start, int32_t
 
 } // namespace
 
-std::vector<Object> ReadAllElements(const Object& list) {
-    std::vector<Object> elements;
-    if (list.IsNothing()) return elements;
-    for (;;) {
-        bool more = false;
-        if (!Assign(more, [&] { return CBool(Call(list, "hasMoreElements")); }) || !more) break;
-        Object element;
-        if (!Assign(element, [&] { return ObjectOf(Call(list, "nextelement")); })) break;
-        elements.push_back(element);
-    }
-    return elements;
-}
-
 OptionalCollection<KovaCalendarDetail> KovaCalendar::getCalendarExceptions(std::string /*BOIConnector*/,
                                                                            KovaCalendar& objKovaCalendar) {
     Err().Clear();
@@ -141,7 +128,7 @@ OptionalCollection<KovaCalendarDetail> KovaCalendar::getActualCalendarDetails(st
     if (Err().Number != 0) {
         RaiseAbove(kNoExceptionList);
     } else if (CurrentList) {
-        std::vector<Object> lines = ReadAllElements(CurrentList);
+        std::vector<Object> lines = ReadEnumeration(CurrentList);
         result = Collection<KovaCalendarDetail>();
         for (const Object& line : lines) {
             // A line takes part when it belongs to this calendar's availability type; a line without a

@@ -42,8 +42,5 @@ private:
     OptionalCollection<KovaCalendarDetail> details_;
 };
 
-// Reads a middleware enumeration (hasMoreElements / nextelement) to its end or its first failing call;
-// the failure stays in the error state.
-std::vector<platform::automation::Object> ReadAllElements(const platform::automation::Object& list);
 
 } // namespace KovaDataObjects

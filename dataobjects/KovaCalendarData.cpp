@@ -38,7 +38,7 @@ OptionalCollection<KovaData> KovaCalendarData::getAvailabilityType(std::string& 
         if (Err().Number != 0) {
             RaiseAbove(kNoAvailabilityTypeList);
         } else if (CurrentList) {
-            for (const Object& element : ReadAllElements(CurrentList)) {
+            for (const Object& element : ReadEnumeration(CurrentList)) {
                 auto type = std::make_shared<KovaData>();
                 Assign(type->Code, [&] { return Trim(CStr(Call(element, "getAvailabilityType"))); });
                 Assign(type->Description, [&] { return Trim(CStr(Call(element, "Description"))); });

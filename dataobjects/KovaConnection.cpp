@@ -31,22 +31,6 @@ constexpr const char* kNoProjectManager = "ProjectManager Object could not be cr
 constexpr const char* kNoProjectList = "ProjectList could not be created";
 constexpr const char* kNoObsManager = "OBS Manager Object could not be created";
 
-// Reads an enumeration to its end. Reading stops at the first failing call, so that an enumeration
-// that keeps failing cannot hold the caller forever; the failure stays in the error state. No
-// enumeration at all is an empty list, not a failure.
-std::vector<Object> ReadEnumeration(const Object& list) {
-    std::vector<Object> elements;
-    if (list.IsNothing()) return elements;
-    for (;;) {
-        bool more = false;
-        if (!Assign(more, [&] { return CBool(Call(list, "hasMoreElements")); }) || !more) break;
-        Object element;
-        if (!Assign(element, [&] { return ObjectOf(Call(list, "nextelement")); })) break;
-        elements.push_back(element);
-    }
-    return elements;
-}
-
 } // namespace
 
 KovaConnection::KovaConnection() {

@@ -63,21 +63,6 @@ void EndMethod() {
     CurrentManager.Release();
 }
 
-// Reads an enumeration to its end; stops at the first failing call (the failure stays in the error
-// state), so that an enumeration that keeps failing cannot hold the caller forever.
-std::vector<Object> ReadEnumeration(const Object& list) {
-    std::vector<Object> elements;
-    if (list.IsNothing()) return elements;
-    for (;;) {
-        bool more = false;
-        if (!Assign(more, [&] { return CBool(Call(list, "hasMoreElements")); }) || !more) break;
-        Object element;
-        if (!Assign(element, [&] { return ObjectOf(Call(list, "nextelement")); })) break;
-        elements.push_back(element);
-    }
-    return elements;
-}
-
 Date FromJavaDate(const Variant& javaDate) {
     return TimeStampToDate(JavaDateToTimeStamp(ObjectOf(javaDate)));
 }

@@ -60,4 +60,21 @@ inline void RaiseAbove(const std::string& description) {
     Err().Raise(Err().Number + 100, kLibrarySource, description);
 }
 
+// Reads an enumeration (hasMoreElements / nextelement) to its end. Reading stops at the first failing
+// call, so that an enumeration that keeps failing cannot hold the caller forever; the failure stays in
+// the error state. No enumeration at all is an empty list, not a failure.
+inline std::vector<platform::automation::Object> ReadEnumeration(const platform::automation::Object& list) {
+    using namespace platform::automation;
+    std::vector<Object> elements;
+    if (list.IsNothing()) return elements;
+    for (;;) {
+        bool more = false;
+        if (!Assign(more, [&] { return CBool(Call(list, "hasMoreElements")); }) || !more) break;
+        Object element;
+        if (!Assign(element, [&] { return ObjectOf(Call(list, "nextelement")); })) break;
+        elements.push_back(element);
+    }
+    return elements;
+}
+
 } // namespace KovaDataObjects
