@@ -1,0 +1,171 @@
+#include "integration/connect/ConnectRun.h"
+
+#include "dataobjects/LibrarySupport.h"
+#include "integration/connect/Calendars.h"
+#include "integration/connect/ProjectDetails.h"
+#include "integration/connect/frmConnectProject.h"
+#include "integration/core/CommandFrame.h"
+#include "integration/core/GlobalDeclarations.h"
+#include "integration/core/IntegrationFunctions.h"
+#include "integration/core/frmIntegrationStatus.h"
+#include "platform/automation/Error.h"
+#include "platform/automation/Variant.h"
+#include "platform/forms/MsgBox.h"
+#include "platform/msproject/MSProject.h"
+#include "platform/os/TextFiles.h"
+
+namespace Grantry {
+
+using namespace platform::forms;
+using KovaDataObjects::Trim;
+using platform::automation::Err;
+using platform::automation::ErrObject;
+using platform::automation::Variant;
+
+namespace {
+
+constexpr char kCRLF[] = "\r\n";
+
+// A line of the command's log. Writing must not disturb the error state the run leaves for
+// connectProject, and a log that is not open is no reason to stop.
+void LogLine(const std::string& text) {
+    ErrObject before = Err();
+    platform::os::PrintLine(platform::os::LogFileNumber, text);
+    Err() = before;
+}
+
+// The progress window's label, repainted, and the same text in the log.
+void Progress(const std::string& text) {
+    ErrObject before = Err();
+    frmIntegrationStatus& status = DefaultInstance<frmIntegrationStatus>();
+    status.lblStatus.Caption = text;
+    status.lblStatus.Refresh();
+    Err() = before;
+    LogLine(text);
+}
+
+platform::msproject::Application* App() {
+    if (!MSProjectApplication) {
+        Err().Raise(platform::automation::errors::ObjectNotSet);
+        return nullptr;
+    }
+    return MSProjectApplication.get();
+}
+
+// The company the dialog shows into the plan's company property; a text that is no number is
+// refused by the property and ignored, as the connection properties write the company again.
+void WriteCompanyProperty(const std::string& company) {
+    if (platform::msproject::Application* app = App()) {
+        app->ActiveProject().CustomDocumentProperties().Item("KovaCompany").SetValue(Variant(company));
+    }
+}
+
+void WriteProperties(ConnectChoices& c) {
+    std::array<bool, 13>& t = c.transfer;
+    Variant unused1, unused2, unused3;
+    WriteConnectionProperties(t[0], t[1], t[2], t[3], t[4], t[5], t[6], c.matSubTask, c.labSubTask,
+                              c.eqpSubTask, c.subSubTask, c.sunSubTask, c.scheduleBase, c.availabilityType,
+                              c.createStructure, t[7], unused1, unused2, unused3, c.sort, t[8], t[9], t[10],
+                              t[11], t[12]);
+}
+
+// The windows of the run go; the failure state stays as the run left it.
+void CloseRunWindows(frmConnectProject& dialog) {
+    ErrObject before = Err();
+    // The node chooser, once it exists, is unloaded here first.
+    dialog.Unload();
+    UnloadForm<frmIntegrationStatus>();
+    Err() = before;
+}
+
+} // namespace
+
+ConnectRunSteps& ConnectRunHooks() {
+    static ConnectRunSteps steps;
+    return steps;
+}
+
+std::string AvailabilityCalendarName(const std::string& availabilityType) {
+    // The calendar transfer names the calendar of an empty type "CAVAILABLE"; "C" alone would name
+    // a calendar that never exists, and setting it would fail the whole connection.
+    const std::string type = Trim(availabilityType);
+    return "C" + (type.empty() ? std::string("AVAILABLE") : type);
+}
+
+void RunConnect(frmConnectProject& dialog) {
+    Err().Clear();
+    ConnectChoices choices = dialog.GatherChoices();
+    const ConnectRunSteps& steps = ConnectRunHooks();
+
+    dialog.Hide();
+    DefaultInstance<frmIntegrationStatus>().Show(vbModeless);
+    Progress("Establishing Connection between Kova and Microsoft Project ...");
+
+    Progress("Transferring OBS Elements ...");
+    WriteObsElementsFile();
+
+    Progress("Transferring Base Calendars ...");
+    TransferBaseCalendars(choices.availabilityType, false);
+
+    if (platform::msproject::Application* app = App())
+        app->ActiveProject().SetCurrencySymbol(choices.currency);
+
+    Progress("Transferring Resources/Cost Objects...");
+    const std::array<bool, 13>& t = choices.transfer;
+    if (steps.transferResourcesAndCostObjects)
+        steps.transferResourcesAndCostObjects(choices.availabilityType,
+                                              {t[0], t[1], t[2], t[3], t[5], t[6], t[8], t[9], t[11], t[12]});
+    if (steps.writeLaborCostObjectsFile) steps.writeLaborCostObjectsFile(t[4], t[10]);
+
+    WriteCompanyProperty(choices.company);
+
+    if (t[7]) {
+        Progress("Transferring Standard Charge Elements ...");
+        if (steps.transferStandardChargeElements) steps.transferStandardChargeElements(choices.company);
+    }
+
+    std::string node = choices.node;
+    RecordConnectionInKova(node);
+    if (Err().Number != 0) {
+        LogLine(FormatErrorForLog(Err().Description));
+        ErrObject failure = Err();
+        MsgBox("Connection not established with Kova Project", vbOKOnly + vbCritical, kMessageTitle);
+        MsgBox("A Connection can not be made to the selected Charge Element : " + node + kCRLF + kCRLF +
+                   "Please check if any External Schedule links already exist for this project",
+               vbOKOnly + vbCritical, kMessageTitle);
+        Err() = failure;
+        return CloseRunWindows(dialog);
+    }
+
+    WriteProperties(choices);
+    UpdateCommandBarState();
+
+    if (platform::msproject::Application* app = App()) {
+        platform::msproject::ProjectSummaryInfoArgs args;
+        args.Calendar = AvailabilityCalendarName(choices.availabilityType);
+        app->ProjectSummaryInfo(args);
+    }
+
+    if (choices.createStructure && steps.buildStructure) steps.buildStructure(choices);
+
+    CloseRunWindows(dialog);
+}
+
+void InstallConnectRun() {
+    frmConnectProject::ConnectRun = [](frmConnectProject& dialog) { RunConnect(dialog); };
+}
+
+void InstallConnectDialog() {
+    InstallConnectRun();
+    ShowConnectDialog = [] {
+        DefaultInstance<frmConnectProject>().Show(vbModal);
+        // A run that ended early (a task the structure step could not delete) leaves its windows
+        // hidden or open; they go with the dialog's end, and its failure stays for connectProject.
+        ErrObject before = Err();
+        if (IsFormLoaded<frmConnectProject>()) UnloadForm<frmConnectProject>();
+        UnloadForm<frmIntegrationStatus>();
+        Err() = before;
+    };
+}
+
+} // namespace Grantry
