@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(g++ cmake ninja-build libgtest-dev libsqlite3-dev nlohmann-json3-dev libcurl4-openssl-dev pkg-config python3-pyftpdlib)
+PACKAGES=(g++ cmake ninja-build libgtest-dev libsqlite3-dev nlohmann-json3-dev libcurl4-openssl-dev pkg-config python3-pyftpdlib sqlite3)
 
 install_missing() {
     local missing=()
@@ -45,8 +45,16 @@ demo)
     echo "== Installing the integration into the global template"
     printf 'click cmdContinue\nOK\n' | build/setup/tolvane | tail -n 4
     echo
-    echo "== The planning program with a plan: its File menu now holds the integration's commands"
-    printf 'menu\noutline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Demo.mpp"
+    echo "== A planner connects a new plan to the ERP project BRIDGE (script: testdata/demo-connect.script)"
+    rm -f "$KOVA_HOME"/Bridge.*
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-connect.script" \
+        --transcript connect.transcript --run ConnectProject --dump >plan.txt)
+    echo "== The plan's log ($KOVA_HOME/Bridge.log)"
+    tr -d '\r' <"$KOVA_HOME/Bridge.log"
+    echo "== The plan's document properties"
+    sed -n '/^properties/,$p' "$KOVA_HOME/plan.txt"
+    echo "== The File menu of the connected plan"
+    printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
     ;;
 test)
     install_missing

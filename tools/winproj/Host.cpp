@@ -2,12 +2,15 @@
 
 #include <filesystem>
 
+#include "dataobjects/ClassRegistration.h"
+#include "integration/connect/ConnectRun.h"
 #include "integration/core/KovaMSP.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/automation/Error.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/UserDriver.h"
+#include "platform/middleware/Registration.h"
 #include "platform/os/ServerRegistration.h"
 
 namespace winproj {
@@ -51,6 +54,11 @@ bool MakeServerClassesCreatable() {
     automation::RegisterClass({Grantry::kKovaMSPProgId, Grantry::kKovaMSPClassId,
                                Grantry::kKovaMSPInterfaceId,
                                [] { return automation::MakeObject<Grantry::KovaMSP>(); }, server});
+    // The server loads the data library, which reaches the ERP's client components on this machine.
+    platform::middleware::RegisterMiddleware();
+    KovaDataObjects::RegisterKovaDataObjects();
+    // The server's commands show their dialogs from the modules that build them.
+    Grantry::InstallConnectDialog();
     return true;
 }
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# End to end: on a fresh machine folder with the demo ERP and the integration installed, a planner
+# connects a new plan to the demo project BRIDGE through winproj with a script. The transcript, the
+# log and the plan's calendars and document properties are compared with expected files; the ERP must
+# hold the schedule link, and the menu's connection items must be enabled afterwards.
+# Usage: connect_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
+set -euo pipefail
+setup=$(realpath "$1") erp=$(realpath "$2") tolvane=$(realpath "$3") winproj=$(realpath "$4")
+source=$(realpath "$5") update=${6:-}
+expected="$source/tools/winproj/testdata"
+KOVA_HOME=$(mktemp -d)
+export KOVA_HOME
+trap 'rm -rf "$KOVA_HOME"' EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+"$setup" >/dev/null
+"$erp" create DEMO --seed "$source/testdata/demo-erp.json" --default >/dev/null
+printf 'click cmdContinue\nOK\n' | "$tolvane" >/dev/null || fail "tolvane could not install the integration"
+
+cd "$KOVA_HOME"
+"$winproj" --script "$source/testdata/demo-connect.script" --transcript connect.transcript \
+    --run ConnectProject --dump >dump.txt || fail "the scripted connect failed: $(tail -n 5 connect.transcript)"
+# The plan's own dates depend on the day it was made: compare from the calendars on.
+sed -n '/^calendars/,$p' dump.txt >connect.dump
+tr -d '\r' <Bridge.log >connect.log
+
+compare() {
+    if [ "$update" = "--update" ]; then cp "$1" "$expected/$1"; return; fi
+    diff -u "$expected/$1" "$1" || fail "$1 differs from the expected file"
+}
+compare connect.transcript
+compare connect.log
+compare connect.dump
+
+link=$(sqlite3 erp/DEMO.db "select project_id, plan_id, ce_id, ownership, external_schedule from external_schedule_link")
+[ "$link" = "BRIDGE|MAIN|BR|1|Bridge.mpp" ] || fail "the ERP holds no schedule link for the plan (got: $link)"
+
+menu=$(printf 'menu\nquit\n' | "$winproj" "$KOVA_HOME/Bridge.mpp")
+for item in 5.2 5.3 5.4 5.5 5.6; do
+    line=$(grep -E "^ +$item " <<<"$menu") || fail "menu item $item is missing"
+    grep -q "(disabled)" <<<"$line" && fail "menu item $item is still disabled after connecting"
+done
+echo "connect demo passed"
