@@ -1,8 +1,11 @@
 #include "integration/connect/ConnectRun.h"
 
 #include "dataobjects/LibrarySupport.h"
+#include "integration/chargestructure/StandardChargeElements.h"
 #include "integration/connect/Calendars.h"
+#include "integration/connect/LaborCostObjectsFile.h"
 #include "integration/connect/ProjectDetails.h"
+#include "integration/connect/ResourcesAndCostObjects.h"
 #include "integration/connect/frmConnectProject.h"
 #include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
@@ -153,6 +156,9 @@ void RunConnect(frmConnectProject& dialog) {
 
 void InstallConnectRun() {
     frmConnectProject::ConnectRun = [](frmConnectProject& dialog) { RunConnect(dialog); };
+    ConnectRunHooks().writeLaborCostObjectsFile = WriteLaborCostObjectsFile;
+    ConnectRunHooks().transferStandardChargeElements = TransferStandardChargeElements;
+    InstallResourcesAndCostObjectsStep();
 }
 
 void InstallConnectDialog() {
