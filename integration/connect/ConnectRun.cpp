@@ -1,6 +1,7 @@
 #include "integration/connect/ConnectRun.h"
 
 #include "dataobjects/LibrarySupport.h"
+#include "integration/chargestructure/ConnectStructureStep.h"
 #include "integration/chargestructure/StandardChargeElements.h"
 #include "integration/connect/Calendars.h"
 #include "integration/connect/LaborCostObjectsFile.h"
@@ -10,6 +11,7 @@
 #include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
+#include "integration/core/StandardCECommand.h"
 #include "integration/core/frmIntegrationStatus.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
@@ -158,11 +160,19 @@ void InstallConnectRun() {
     frmConnectProject::ConnectRun = [](frmConnectProject& dialog) { RunConnect(dialog); };
     ConnectRunHooks().writeLaborCostObjectsFile = WriteLaborCostObjectsFile;
     ConnectRunHooks().transferStandardChargeElements = TransferStandardChargeElements;
+    ConnectRunHooks().buildStructure = [](const ConnectChoices& c) {
+        BuildChargeStructureOnConnect(
+            {c.ownershipText,
+             c.defaultKovaStructure,
+             c.node,
+             {c.matSubTask, c.labSubTask, c.eqpSubTask, c.subSubTask, c.sunSubTask}});
+    };
     InstallResourcesAndCostObjectsStep();
 }
 
 void InstallConnectDialog() {
     InstallConnectRun();
+    TransferStandardCEFile = TransferStandardChargeElements;
     ShowConnectDialog = [] {
         DefaultInstance<frmConnectProject>().Show(vbModal);
         // A run that ended early (a task the structure step could not delete) leaves its windows

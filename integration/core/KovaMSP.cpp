@@ -43,8 +43,10 @@ automation::MemberTable<KovaMSP>::Member Command(const char* name, void (KovaMSP
 const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
     static const automation::MemberTable<KovaMSP> table = {
         Command("connectProject", &KovaMSP::connectProject),
+        Command("disconnectProject", &KovaMSP::disconnectProject),
         Command("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),
         Command("KovaProjectOpen", &KovaMSP::KovaProjectOpen),
+        Command("TransferStandardCE", &KovaMSP::TransferStandardCE),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),
     };
     return table;

@@ -20,6 +20,9 @@ public:
     // Connects the active plan (a new one when none is open) to an ERP project through the connect
     // dialog, with the plan's log written and offered (CommandFrame.cpp).
     void connectProject();
+    // Removes the link of the active plan with its ERP project, in the ERP and in the plan's
+    // properties, with the plan's log written and offered (DisconnectProject.cpp).
+    void disconnectProject();
 
     // Deletes the integration's document properties of the active plan, in the order of their
     // creation, through the planning program that the running command attached. No error handling of
@@ -27,6 +30,9 @@ public:
     void RemoveCustomDocumentProperties();
     // A plan was activated: sets the menu and toolbar state for it. No error handling of its own.
     void KovaProjectOpen();
+    // Rewrites the local file of the ERP company's standard charge elements, with the company's own
+    // log offered (StandardCECommand.cpp).
+    void TransferStandardCE();
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();

@@ -1,0 +1,69 @@
+#pragma once
+// The charge-element cache file beside the plan (".bce"): the ERP's structure in a fixed layout,
+// written after every read of the structure and read back before it is applied to the plan. Its
+// record order is the order in which the elements are applied: stand-alone milestones first, then the
+// others in the ERP's order, every element after its parent.
+//
+// Records of 126 bytes from record 1, no header, no end record; text in Windows-1252, blank-padded
+// and cut at the field width; integers 16-bit signed little-endian (-1 true, 0 false).
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dataobjects/KovaCE.h"
+#include "platform/os/FixedRecord.h"
+
+namespace Grantry {
+
+struct ChargeElementRecord {
+    static constexpr size_t kLength = 126;
+    static constexpr platform::os::RecordField Code{0, 8};
+    static constexpr platform::os::RecordField Description{8, 50};
+    static constexpr platform::os::RecordField Connectable{58, 2};
+    static constexpr platform::os::RecordField Milestone{60, 2};
+    static constexpr platform::os::RecordField Parent{62, 8};
+    static constexpr platform::os::RecordField OBSelement{70, 8};
+    static constexpr platform::os::RecordField CEType{78, 1};
+    static constexpr platform::os::RecordField Start{79, 14};     // "yyyymmddhhmmss"
+    static constexpr platform::os::RecordField Finish{93, 14};    // same
+    static constexpr platform::os::RecordField Duration{107, 19}; // whole days as text; never read back
+};
+
+// One record as read back, its texts as stored (padding included, except the trimmed code).
+struct ChargeElementEntry {
+    std::string code;
+    std::string description;
+    int16_t connectable = 0;
+    int16_t milestone = 0;
+    std::string parent;
+    std::string obsElement;
+    std::string ceType;
+    std::string start;
+    std::string finish;
+};
+
+// The structure of the current run: the record count set by the writer, and the records read back
+// with one change flag each. records[i - 1] is record i; an unreadable or uncoded record stays empty.
+struct ChargeElementTable {
+    int16_t recordCount = 0;
+    std::vector<std::optional<ChargeElementEntry>> records;
+    std::vector<bool> changed;
+};
+ChargeElementTable& ChargeElements();
+
+// Rewrites the plan's cache file from CurrentProjectData's structure and sets the record count. The
+// record buffer is cleared once at the start, so a field a record does not set keeps what the record
+// before left there (zero bytes for the first ones). Failures are not reported; Err() is left clear.
+void WriteChargeElementFile();
+// Reads records 1 to the record count into the table and sizes the change flags (all false).
+void LoadChargeElementFile();
+// True when no record of the table carries `code` (both trimmed, letter case counting).
+bool IsChargeElementDeletedInKova(const std::string& code);
+
+// The record's fields from a `KovaCE` as the first transfer stores them: code, description,
+// connectable, milestone (from the type), parent and type. The other fields are left as they are.
+void FillChargeElementRecord(const KovaDataObjects::KovaCE& ce, platform::os::FixedRecord& record);
+
+} // namespace Grantry
