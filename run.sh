@@ -51,6 +51,8 @@ demo)
         --transcript connect.transcript --run ConnectProject --dump >plan.txt)
     echo "== The plan's log ($KOVA_HOME/Bridge.log)"
     tr -d '\r' <"$KOVA_HOME/Bridge.log"
+    echo "== The plan's tasks (id, outline level, name), then its resources (id, name); all of it in $KOVA_HOME/plan.txt"
+    grep -E '^  [0-9]+ uid' "$KOVA_HOME/plan.txt" | sed 's/ uid [0-9]*//'
     echo "== The plan's document properties"
     sed -n '/^properties/,$p' "$KOVA_HOME/plan.txt"
     echo "== The File menu of the connected plan"
