@@ -2,6 +2,7 @@
 
 #include "dataobjects/LibrarySupport.h"
 #include "integration/chargestructure/ConnectStructureStep.h"
+#include "integration/chargestructure/SortOnChargeElementCode.h"
 #include "integration/chargestructure/StandardChargeElements.h"
 #include "integration/connect/Calendars.h"
 #include "integration/connect/LaborCostObjectsFile.h"
@@ -168,6 +169,7 @@ void InstallConnectRun() {
              {c.matSubTask, c.labSubTask, c.eqpSubTask, c.subSubTask, c.sunSubTask}});
     };
     InstallResourcesAndCostObjectsStep();
+    InstallSortTasksOnChargeElementCode();
 }
 
 void InstallConnectDialog() {
