@@ -2,8 +2,10 @@
 
 #include "dataobjects/LibrarySupport.h"
 #include "integration/chargestructure/ConnectStructureStep.h"
+#include "integration/chargestructure/SendChargeStructure.h"
 #include "integration/chargestructure/SortOnChargeElementCode.h"
 #include "integration/chargestructure/StandardChargeElements.h"
+#include "integration/chargestructure/frmChargeElement.h"
 #include "integration/connect/Calendars.h"
 #include "integration/connect/LaborCostObjectsFile.h"
 #include "integration/connect/ProjectDetails.h"
@@ -78,7 +80,8 @@ void WriteProperties(ConnectChoices& c) {
 // The windows of the run go; the failure state stays as the run left it.
 void CloseRunWindows(frmConnectProject& dialog) {
     ErrObject before = Err();
-    // The node chooser, once it exists, is unloaded here first.
+    // The node chooser goes first.
+    UnloadForm<frmChargeElement>();
     dialog.Unload();
     UnloadForm<frmIntegrationStatus>();
     Err() = before;
@@ -170,6 +173,7 @@ void InstallConnectRun() {
     };
     InstallResourcesAndCostObjectsStep();
     InstallSortTasksOnChargeElementCode();
+    ConnectStructureHooks().sendChargeStructureToKova = SendChargeStructureToKova;
 }
 
 void InstallConnectDialog() {

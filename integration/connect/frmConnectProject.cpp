@@ -3,6 +3,7 @@
 #include "dataobjects/KovaConnection.h"
 #include "dataobjects/KovaProjectData.h"
 #include "integration/chargestructure/ChargeElements.h"
+#include "integration/chargestructure/frmChargeElement.h"
 #include "integration/connect/ProjectDetails.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
@@ -148,6 +149,7 @@ frmConnectProject::frmConnectProject() : Form("frmConnectProject", "Connect MS P
     cmdCancel.Click = [this] { cmdCancel_Click(); };
     cmdConnectProject.Click = [this] { cmdConnectProject_Click(); };
     // The node chooser is a dialog of its own, not part of this one.
+    cmdConnectionNode.Click = [this] { cmdConnectionNode_Click(); };
 }
 
 // --- loading ---------------------------------------------------------------------------------------
@@ -410,6 +412,18 @@ void frmConnectProject::cboAvailabilityType_Validate(bool& Cancel) {
     }
 }
 
+void frmConnectProject::cmdConnectionNode_Click() {
+    frmChargeElement& chooser = DefaultInstance<frmChargeElement>();
+    chooser.Load();
+    chooser.ConnectionNodeChosen = [this](const std::string& code) { txtConnectionNode.SetText(code); };
+    FillChargeElementTree(chooser.treChargeElements);
+    chooser.Show(vbModal);
+    if (CurrentProjectData) CurrentProjectData->TopCE = txtConnectionNode.Text();
+    blnFetchTopCE = false;
+    cboPlan_Click();
+    blnFetchTopCE = true;
+}
+
 void frmConnectProject::cmdHelp_Click() {
     MsgBox(std::string("Please refer to the User and Installation Manual") + "(" + kUserManualNumber + ")" +
                kCRLF + "on the Documentation CD",
@@ -433,6 +447,7 @@ void frmConnectProject::Form_QueryUnload(int16_t&, int16_t UnloadMode) {
 void frmConnectProject::LeaveDialog() {
     leaving_ = true;
     DeleteConnectionProperties();
+    UnloadForm<frmChargeElement>();
     UnloadForm<frmIntegrationStatus>();
     Unload();
     // connectProject then finds no failure and, with the project property gone, a cancelled run.

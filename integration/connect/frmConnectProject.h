@@ -140,6 +140,7 @@ private:
     void chkResourcesToProject_Click();
     void chkCreateActivity_Click();
     void cboAvailabilityType_Validate(bool& Cancel);
+    void cmdConnectionNode_Click();
     void cmdHelp_Click();
     void cmdCancel_Click();
     void cmdConnectProject_Click();
