@@ -11,10 +11,13 @@
 #include "integration/connect/ProjectDetails.h"
 #include "integration/connect/ResourcesAndCostObjects.h"
 #include "integration/connect/frmConnectProject.h"
+#include "integration/connect/frmConnectionDetail.h"
 #include "integration/core/CommandFrame.h"
+#include "integration/core/ConnectionDetailsCommand.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/StandardCECommand.h"
+#include "integration/core/SynchronizeMasterData.h"
 #include "integration/core/frmIntegrationStatus.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
@@ -179,6 +182,13 @@ void InstallConnectRun() {
 void InstallConnectDialog() {
     InstallConnectRun();
     TransferStandardCEFile = TransferStandardChargeElements;
+    TransferBaseCalendarsStep = TransferBaseCalendars;
+    TransferResourcesAndCostObjectsStep = TransferResourcesAndCostObjects;
+    WriteLaborCostObjectsFileStep = WriteLaborCostObjectsFile;
+    ShowConnectionDetailsDialog = [] {
+        DefaultInstance<frmConnectionDetail>().Show(vbModal);
+        if (IsFormLoaded<frmConnectionDetail>()) UnloadForm<frmConnectionDetail>();
+    };
     ShowConnectDialog = [] {
         DefaultInstance<frmConnectProject>().Show(vbModal);
         // A run that ended early (a task the structure step could not delete) leaves its windows

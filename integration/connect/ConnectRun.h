@@ -47,8 +47,9 @@ void RunConnect(frmConnectProject& dialog);
 // Plugs the run into the dialog's confirm button.
 void InstallConnectRun();
 
-// Makes connectProject show the connect dialog modally, with the run plugged in. Called once at the
-// program's start, by every program that serves the integration's commands.
+// Makes connectProject show the connect dialog modally, with the run plugged in, and ConnectionDetails
+// its dialog. Called once at the program's start, by every program that serves the integration's
+// commands.
 void InstallConnectDialog();
 
 } // namespace Grantry

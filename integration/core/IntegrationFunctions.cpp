@@ -392,6 +392,14 @@ void ReadConnectionProperties(int32_t& company, std::string& project, std::strin
     Err().Clear();
 }
 
+bool ReadDocumentProperty(const std::string& name, Variant& value) {
+    return ReadProperty(name.c_str(), value);
+}
+
+void WriteDocumentProperty(const std::string& name, const Variant& value) {
+    WriteProperty(name.c_str(), value);
+}
+
 void LoadProjectDataFromProperties() {
     if (!CurrentProjectData) return;
     KovaDataObjects::KovaProjectData& data = *CurrentProjectData;

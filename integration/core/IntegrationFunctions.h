@@ -85,6 +85,10 @@ void ReadConnectionProperties(int32_t& company, std::string& project, std::strin
                               bool& laborAsSubTask, bool& equipmentAsSubTask, bool& subcontractingAsSubTask,
                               bool& sundryAsSubTask, int32_t& ownership, std::string& availabilityType,
                               bool& transferChargeStructure, int32_t& baseline);
+// One property of the active plan: false (the error state cleared) when it cannot be read; a write
+// to a property the plan lacks, or of a value it cannot take, is skipped. Neither creates one.
+bool ReadDocumentProperty(const std::string& name, platform::automation::Variant& value);
+void WriteDocumentProperty(const std::string& name, const platform::automation::Variant& value);
 // Copies the project's header from the plan's properties into CurrentProjectData.
 void LoadProjectDataFromProperties();
 // Writes the connection (CurrentConnection, CurrentProjectData and the options given) into the

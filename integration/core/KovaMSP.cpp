@@ -44,9 +44,11 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
     static const automation::MemberTable<KovaMSP> table = {
         Command("connectProject", &KovaMSP::connectProject),
         Command("disconnectProject", &KovaMSP::disconnectProject),
+        Command("ConnectionDetails", &KovaMSP::ConnectionDetails),
         Command("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),
         Command("KovaProjectOpen", &KovaMSP::KovaProjectOpen),
         Command("TransferStandardCE", &KovaMSP::TransferStandardCE),
+        Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),
     };
     return table;

@@ -24,6 +24,10 @@ public:
     // properties, with the plan's log written and offered (DisconnectProject.cpp).
     void disconnectProject();
 
+    // Shows and lets the user change the integration options of the active, connected plan; no log
+    // (ConnectionDetailsCommand.cpp).
+    void ConnectionDetails();
+
     // Deletes the integration's document properties of the active plan, in the order of their
     // creation, through the planning program that the running command attached. No error handling of
     // its own: the first property that cannot be deleted ends it, its failure left in Err().
@@ -33,6 +37,10 @@ public:
     // Rewrites the local file of the ERP company's standard charge elements, with the company's own
     // log offered (StandardCECommand.cpp).
     void TransferStandardCE();
+    // Brings the connected plan's calendars, resources, cost objects, standard charge elements and OBS
+    // elements from the ERP, each behind the plan's switch, with the plan's log written and offered
+    // (SynchronizeMasterData.cpp).
+    void SynchronizeMasterData();
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();
