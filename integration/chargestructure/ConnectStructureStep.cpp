@@ -1,4 +1,5 @@
 #include "integration/chargestructure/ConnectStructureStep.h"
+#include "integration/core/CommandFrame.h"
 
 #include "integration/chargestructure/ChargeStructureTransfer.h"
 #include "integration/core/GlobalDeclarations.h"
@@ -17,13 +18,6 @@ using platform::automation::ErrObject;
 
 namespace {
 
-// The log keeps the text; writing it must not disturb the error state.
-void LogLine(const std::string& text) {
-    ErrObject before = Err();
-    platform::os::PrintLine(platform::os::LogFileNumber, text);
-    Err() = before;
-}
-
 // The progress window's label, repainted, and the same text in the log, as the rest of the run does.
 void Progress(const std::string& text) {
     ErrObject before = Err();
@@ -31,7 +25,7 @@ void Progress(const std::string& text) {
     status.lblStatus.Caption = text;
     status.lblStatus.Refresh();
     Err() = before;
-    LogLine(text);
+    PrintLog(text);
 }
 
 void SetHonorConstraints(msp::Application& app, bool value) {
@@ -41,7 +35,7 @@ void SetHonorConstraints(msp::Application& app, bool value) {
 void BringKovaStructure(const ConnectStructureChoices& choices) {
     TransferChargeStructureToProject();
     Progress("Transferring Budget Line Tasks...");
-    LogLine("Transferring Budget Line Tasks from Kova...");
+    PrintLog("Transferring Budget Line Tasks from Kova...");
     // The budget-line tasks of the ERP come in here, by the subtask switch of each cost type.
     if (ConnectStructureHooks().createBudgetLineTasksFromKova)
         ConnectStructureHooks().createBudgetLineTasksFromKova(choices.subTasks);
@@ -61,8 +55,8 @@ bool RemoveAllTasks(msp::Application& app) {
             app.EditDelete();
         }
         if (Err().Number != 0) {
-            LogLine("Error deleting tasks. Error " + std::to_string(Err().Number) + " : " +
-                    Err().Description);
+            PrintLog("Error deleting tasks. Error " + std::to_string(Err().Number) + " : " +
+                     Err().Description);
             return false;
         }
     }
@@ -84,7 +78,7 @@ void BuildChargeStructureOnConnect(const ConnectStructureChoices& choices) {
     if (choices.ownershipText == "Kova") {
         if (app.ActiveProject().Tasks().Count() != 0) {
             if (MsgBox(kTasksPresentQuestion, vbOKCancel + vbExclamation, kMessageTitle) != vbOK) {
-                LogLine(
+                PrintLog(
                     "Transfer of Charge Breakdown Structure aborteddue to presence of tasks on MsP side.");
                 return;
             }
@@ -107,7 +101,7 @@ void BuildChargeStructureOnConnect(const ConnectStructureChoices& choices) {
     if (ConnectStructureHooks().sendChargeStructureToKova)
         ConnectStructureHooks().sendChargeStructureToKova(choices.node);
     Progress("Transferring Budget Line Tasks...");
-    LogLine("Transferring Budget Line Tasks from Kova ...");
+    PrintLog("Transferring Budget Line Tasks from Kova ...");
 }
 
 } // namespace Grantry

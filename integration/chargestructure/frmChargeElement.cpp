@@ -1,4 +1,5 @@
 #include "integration/chargestructure/frmChargeElement.h"
+#include "integration/core/CommandFrame.h"
 
 #include "dataobjects/KovaProjectData.h"
 #include "integration/core/GlobalDeclarations.h"
@@ -17,12 +18,6 @@ namespace {
 constexpr char kCRLF[] = "\r\n";
 // The milestone refusal has always carried this spelling of the title.
 constexpr char kMilestoneTitle[] = "Kova Project - MsProject integration";
-
-// A line of the command's log; a missing log leaves the error state as it was.
-void LogLine(const std::string& text) {
-    ErrObject before = Err();
-    if (!platform::os::PrintLine(platform::os::LogFileNumber, text)) Err() = before;
-}
 
 } // namespace
 
@@ -96,13 +91,13 @@ Node* AddChargeElementNode(const std::string& code, const std::string& descripti
 void FillChargeElementTree(TreeView& tree) {
     if (tree.Nodes().Count() > 0) return;
     if (!CurrentProjectData) {
-        LogLine("NO CHBS not present for the Project: : Plan : ");
+        PrintLog("NO CHBS not present for the Project: : Plan : ");
         return;
     }
     KovaDataObjects::KovaProjectData& data = *CurrentProjectData;
     data.getChBSFromKova(BOIConnector, "");
     if (Err().Number != 0) {
-        LogLine("NO CHBS not present for the Project: " + data.ProjectCode + ": Plan : " + data.Plan);
+        PrintLog("NO CHBS not present for the Project: " + data.ProjectCode + ": Plan : " + data.Plan);
         Err().Clear();
         return;
     }

@@ -1,4 +1,5 @@
 #include "integration/connect/Calendars.h"
+#include "integration/core/CommandFrame.h"
 
 #include <cctype>
 #include <cstdio>
@@ -39,10 +40,6 @@ struct IntervalTexts {
 std::optional<std::set<std::string>> runMemory;
 // The calendar-data object of the running transfer or resource assignment.
 std::shared_ptr<KovaCalendarData> calendarData;
-
-void LogLine(const std::string& text) {
-    if (!platform::os::PrintLine(platform::os::LogFileNumber, text)) Err().Clear();
-}
 
 bool ContainsAvailable(const std::string& type) {
     std::string upper = type;
@@ -133,7 +130,7 @@ void ApplyStandardCalendarDetails(const msp::Calendar& baseCalendar, const std::
     if (Err().Number != 0) {
         std::string description = Err().Description;
         Err().Clear();
-        LogLine(description);
+        PrintLog(description);
         return;
     }
     if (!details) return;

@@ -37,14 +37,6 @@ namespace {
 
 constexpr char kCRLF[] = "\r\n";
 
-// A line of the command's log. Writing must not disturb the error state the run leaves for
-// connectProject, and a log that is not open is no reason to stop.
-void LogLine(const std::string& text) {
-    ErrObject before = Err();
-    platform::os::PrintLine(platform::os::LogFileNumber, text);
-    Err() = before;
-}
-
 // The progress window's label, repainted, and the same text in the log.
 void Progress(const std::string& text) {
     ErrObject before = Err();
@@ -52,7 +44,7 @@ void Progress(const std::string& text) {
     status.lblStatus.Caption = text;
     status.lblStatus.Refresh();
     Err() = before;
-    LogLine(text);
+    PrintLog(text);
 }
 
 platform::msproject::Application* App() {
@@ -139,7 +131,7 @@ void RunConnect(frmConnectProject& dialog) {
     std::string node = choices.node;
     RecordConnectionInKova(node);
     if (Err().Number != 0) {
-        LogLine(FormatErrorForLog(Err().Description));
+        PrintLog(FormatErrorForLog(Err().Description));
         ErrObject failure = Err();
         MsgBox("Connection not established with Kova Project", vbOKOnly + vbCritical, kMessageTitle);
         MsgBox("A Connection can not be made to the selected Charge Element : " + node + kCRLF + kCRLF +

@@ -1,4 +1,5 @@
 #include "integration/connect/ProjectDetails.h"
+#include "integration/core/CommandFrame.h"
 
 #include <array>
 
@@ -80,12 +81,6 @@ bool HaveApplication() {
     return false;
 }
 
-// A line of the open log; no open log is no reason to stop.
-void LogLine(const std::string& text) {
-    ErrObject before = Err();
-    if (!platform::os::PrintLine(platform::os::LogFileNumber, text)) Err() = before;
-}
-
 } // namespace
 
 void FetchConnectorProperties(int32_t& company, std::string& hostName) {
@@ -134,7 +129,7 @@ std::string FetchTopCEForPlan() {
     if (Err().Number == 0) return top;
     std::string line = FormatErrorForLog(Err().Description);
     Err().Clear();
-    LogLine(line);
+    PrintLog(line);
     Err().Clear();
     return {};
 }

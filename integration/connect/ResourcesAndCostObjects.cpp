@@ -1,4 +1,5 @@
 #include "integration/connect/ResourcesAndCostObjects.h"
+#include "integration/core/CommandFrame.h"
 
 #include <memory>
 #include <vector>
@@ -56,10 +57,6 @@ constexpr KindTexts kKinds[] = {
     {Kind::Sundry, "Standard Sundry Cost Object...", "Transferring Project Sundry Cost Objects",
      "Transferring Sundry Cost Objects ...", "Note: no project sundry cost objects found", false},
 };
-
-void LogLine(const std::string& text) {
-    if (!platform::os::PrintLine(platform::os::LogFileNumber, text)) Err().Clear();
-}
 
 void ShowStatus(const std::string& text) {
     ErrObject before = Err();
@@ -173,7 +170,7 @@ void TransferResourcesAndCostObjects(const std::string& availabilityType, bool t
                                      bool transferProjectEquipment, bool transferProjectItem,
                                      bool transferProjectSubContracting, bool transferProjectSundry) {
     Err().Clear();
-    LogLine("Transferring Resources...");
+    PrintLog("Transferring Resources...");
     if (!MSProjectApplication) return Err().Raise(platform::automation::errors::ObjectNotSet);
     msp::Application& app = *MSProjectApplication;
 
@@ -214,10 +211,10 @@ void TransferResourcesAndCostObjects(const std::string& availabilityType, bool t
 
         if (texts.statusBeforeLog) {
             ShowStatus(texts.status);
-            LogLine(std::string("   ") + texts.standardLog);
+            PrintLog(std::string("   ") + texts.standardLog);
         } else {
-            if (standard) LogLine(std::string("   ") + texts.standardLog);
-            if (projectOwn) LogLine(std::string("   ") + texts.projectLog);
+            if (standard) PrintLog(std::string("   ") + texts.standardLog);
+            if (projectOwn) PrintLog(std::string("   ") + texts.projectLog);
             ShowStatus(texts.status);
         }
 
@@ -238,7 +235,7 @@ void TransferResourcesAndCostObjects(const std::string& availabilityType, bool t
         }
         RefreshStatus();
         if (Err().Number != 0) {
-            LogLine(Err().Description);
+            PrintLog(Err().Description);
             Err().Clear();
             continue;
         }
@@ -251,7 +248,7 @@ void TransferResourcesAndCostObjects(const std::string& availabilityType, bool t
                 if (!record->Project.empty()) projectObjectSeen = true;
             }
         }
-        if (texts.note && projectOwn && !projectObjectSeen) LogLine(std::string("     ") + texts.note);
+        if (texts.note && projectOwn && !projectObjectSeen) PrintLog(std::string("     ") + texts.note);
     }
 
     app.Alerts(alertsWereShown);

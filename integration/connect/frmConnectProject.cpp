@@ -1,4 +1,5 @@
 #include "integration/connect/frmConnectProject.h"
+#include "integration/core/CommandFrame.h"
 
 #include "dataobjects/KovaConnection.h"
 #include "dataobjects/KovaProjectData.h"
@@ -47,16 +48,9 @@ constexpr const char* kResourceItems[13] = {"Equipment",
                                             "ProjectSubcontracting",
                                             "ProjectSundry"};
 
-// A line of the command's log; without an open log the line is dropped and the caller's error state
-// stays as it was.
-void LogLine(const std::string& text) {
-    ErrObject before = Err();
-    if (!platform::os::PrintLine(platform::os::LogFileNumber, text)) Err() = before;
-}
-
 // The failure's description in the log, then a clean error state.
 void LogAndClearError() {
-    LogLine(FormatErrorForLog(Err().Description));
+    PrintLog(FormatErrorForLog(Err().Description));
     Err().Clear();
 }
 
@@ -171,7 +165,7 @@ void frmConnectProject::Form_Load() {
     ProjectDetailsforSelectedCompany();
 
     ShowProgress("Building the Kova Project Plan List.....");
-    LogLine("Building the Kova Project Plan List.....");
+    PrintLog("Building the Kova Project Plan List.....");
     LoadProjectPlans();
 
     ShowProgress("Retrieving the Details of Selected Project.....");
@@ -182,13 +176,13 @@ void frmConnectProject::ProjectDetailsforSelectedCompany() {
     lstKovaProject.Clear();
     KovaDataList projects = FetchProjectList();
     if (Err().Number != 0) {
-        LogLine(FormatErrorForLog(Err().Description));
+        PrintLog(FormatErrorForLog(Err().Description));
         MsgBox("Error While retrieving Project List ", vbOKOnly + vbCritical, kProgramTitle);
         Err().Clear();
         return;
     }
     if (!projects) {
-        LogLine("NO projects retrieved from company ");
+        PrintLog("NO projects retrieved from company ");
     } else {
         for (const auto& project : *projects)
             lstKovaProject.AddItem(project->Code);
@@ -229,7 +223,7 @@ void frmConnectProject::ProjectDetailsforSelectedCompany() {
         return;
     }
     if (!types) {
-        LogLine("No availability  type  retrieved ");
+        PrintLog("No availability  type  retrieved ");
         return;
     }
     for (const auto& type : *types)
@@ -251,7 +245,7 @@ void frmConnectProject::LoadProjectPlans() {
         LogAndClearError();
         cmdConnectProject.Enabled = false;
     } else if (!plans) {
-        LogLine("No plans retrieved for project:" + project);
+        PrintLog("No plans retrieved for project:" + project);
         Err().Clear();
     } else {
         for (const auto& plan : *plans)
@@ -307,7 +301,7 @@ void frmConnectProject::lstKovaProject_Click() {
 void frmConnectProject::cboPlan_Click() {
     if (blnFetchTopCE) {
         ShowStatus("Retrieving Top Charge Element.......");
-        LogLine("Retrieving Top Charge Element.......");
+        PrintLog("Retrieving Top Charge Element.......");
         if (CurrentProjectData) CurrentProjectData->Plan = cboPlan.Text();
         txtConnectionNode.SetText(Trim(FetchTopCEForPlan()));
     }

@@ -100,7 +100,10 @@ void OpenCommandLog(const std::string& title) {
 }
 
 void PrintLog(const std::string& text) {
-    if (!os::PrintLine(os::LogFileNumber, text)) Err().Clear();
+    // A log that is not open is no reason to stop, and writing never changes the error state.
+    automation::ErrObject before = Err();
+    os::PrintLine(os::LogFileNumber, text);
+    Err() = before;
 }
 
 void SavePlanAndLog() {
