@@ -123,6 +123,20 @@ const CostObjectNames& Names(const char* kind) {
     throw Failure(failures::NotFound, std::string("There is no cost-object kind ") + kind + ".");
 }
 
+// One page of the records whose codes lie between the first two arguments, in the manager's order.
+template <class M>
+Variant ServeCodeRange(M& m, const PagedListNames& pages, const char* member, CallArgs& a) {
+    std::string from = a.String(0), to = a.String(1);
+    return ServePage(
+        pages, member, a,
+        [&] {
+            RangeFilter range = CodeRange("code", from, to);
+            return AsObjects(LoadEntities(m.Db(), M::RecordKind(), range.condition, range.values,
+                                          "sort, code", m.progId()));
+        },
+        m.progId());
+}
+
 } // namespace
 
 const MemberTable<StandardCostObjectManager>& StandardCostObjectManager::Members() {
@@ -170,17 +184,7 @@ const MemberTable<EmployeesManager>& EmployeesManager::Members() {
                                       "Employees.EmployeeWrapper", "sizeEmployees", "getEmployeesAt"};
     static const MemberTable<M> table = {
         {"listForProjectScheduling",
-         [](M& m, CallArgs& a) -> Variant {
-             std::string from = a.String(0), to = a.String(1);
-             return ServePage(
-                 pages, "listForProjectScheduling", a,
-                 [&] {
-                     RangeFilter range = CodeRange("code", from, to);
-                     return AsObjects(LoadEntities(m.Db(), RecordKind(), range.condition, range.values,
-                                                   "sort, code", m.progId()));
-                 },
-                 m.progId());
-         }},
+         [](M& m, CallArgs& a) { return ServeCodeRange(m, pages, "listForProjectScheduling", a); }},
     };
     return table;
 }
@@ -204,18 +208,7 @@ const MemberTable<TradeGroupManager>& TradeGroupManager::Members() {
     static const PagedListNames pages{"TradeGroup.TradeGroupSet", "getTradeGroupListReference",
                                       "TradeGroup.TradeGroupList", "sizeTradeGroup", "getTradeGroupAt"};
     static const MemberTable<M> table = {
-        {"listTradeGroup",
-         [](M& m, CallArgs& a) -> Variant {
-             std::string from = a.String(0), to = a.String(1);
-             return ServePage(
-                 pages, "listTradeGroup", a,
-                 [&] {
-                     RangeFilter range = CodeRange("code", from, to);
-                     return AsObjects(LoadEntities(m.Db(), RecordKind(), range.condition, range.values,
-                                                   "sort, code", m.progId()));
-                 },
-                 m.progId());
-         }},
+        {"listTradeGroup", [](M& m, CallArgs& a) { return ServeCodeRange(m, pages, "listTradeGroup", a); }},
     };
     return table;
 }
