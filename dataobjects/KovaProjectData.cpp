@@ -334,12 +334,12 @@ OptionalCollection<KovaData> KovaProjectData::updateChBSInKova(std::string& /*BO
     Variant project = ProjectCode, plan = Plan, node = KovaConnectionNode, inputArg = input;
     Variant callId = int32_t(0), flag = std::string("N");
     for (;;) {
-        Object set;
-        if (!Assign(set, [&] {
-                return ObjectOf(Call(CurrentManager, "updateChargeBreakdownStructure",
-                                     {ByRef(project), ByRef(plan), ByRef(node), ByRef(inputArg),
-                                      ByVal(Variant(kGeneratedPageSize)), ByRef(callId), ByRef(flag)}));
-            })) {
+        // The test after the request sees every failure since the method began: a setter or an
+        // earlier page that failed stops the exchange as the request itself would.
+        Object set = ObjectOf(Call(CurrentManager, "updateChargeBreakdownStructure",
+                                   {ByRef(project), ByRef(plan), ByRef(node), ByRef(inputArg),
+                                    ByVal(Variant(kGeneratedPageSize)), ByRef(callId), ByRef(flag)}));
+        if (Err().Number != 0) {
             Err().Raise(Err().Number + 100, kLibrarySource,
                         ExtractErrorMessage(Err().Description) + kCrLf + kStructureNotUpdated);
             EndMethod();
@@ -385,11 +385,10 @@ bool KovaProjectData::updateScheduleInfo(std::string& /*BOIConnector*/, Collecti
         Call(input, "addChargeElement", {ByRef(added)});
     }
     Variant project = ProjectCode, plan = Plan, node = ConnectedCE, inputArg = input;
-    Object answer;
-    if (!Assign(answer, [&] {
-            return ObjectOf(Call(CurrentManager, "updateSchedule",
-                                 {ByRef(project), ByRef(plan), ByRef(node), ByRef(inputArg)}));
-        })) {
+    // As in the structure exchange, a failing setter is seen here as a failed update.
+    Object answer = ObjectOf(
+        Call(CurrentManager, "updateSchedule", {ByRef(project), ByRef(plan), ByRef(node), ByRef(inputArg)}));
+    if (Err().Number != 0) {
         Err().Raise(Err().Number + 100, kLibrarySource,
                     ExtractErrorMessage(Err().Description) + kCrLf + kScheduleNotUpdated);
     } else {

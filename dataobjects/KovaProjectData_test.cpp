@@ -22,6 +22,7 @@ constexpr const char* kProjectManager = "Project.ProjectManager";
 constexpr const char* kPlanManager = "Plan.PlanManager";
 constexpr const char* kBaselineManager = "Baseline.BaselineManager";
 constexpr const char* kCeManager = "ChargeElement.ChargeElementManager";
+constexpr const char* kCeElement = "ChargeElement.ChargeElement";
 constexpr const char* kLinkManager = "ChargeElement.ExternalScheduleLinkManager";
 constexpr const char* kSource = "Kova Data Access Objects";
 constexpr int32_t kCannotCreate = 429 + 100;
@@ -626,6 +627,22 @@ TEST_F(KovaProjectDataTest, FailuresAreRaisedWithTheirFixedTexts) {
          },
          [&](KovaProjectData& d, std::string& c) { EXPECT_FALSE(d.updateChBSInKova(c, "TOP", none)); }, 170,
          "   E42: Busy\r\nUpdateChargeBreakdownStructure failed."},
+        {"failing setter before the structure request",
+         [](TestBackend& e) { e.Control().ArmFault(Fault::Error(kCeElement, "setOBSElementID", 13)); },
+         [](KovaProjectData& d, std::string& c) {
+             Collection<KovaCE> one{Sent(1, "NEW", 4, "MS2")};
+             EXPECT_FALSE(d.updateChBSInKova(c, "MS2", one));
+         },
+         113, "Type mismatch\r\nUpdateChargeBreakdownStructure failed."},
+        {"failing setter before the schedule request",
+         [](TestBackend& e) { e.Control().ArmFault(Fault::Error(kCeElement, "setPercentageComplete", 13)); },
+         [](KovaProjectData& d, std::string& c) {
+             auto des = std::make_shared<KovaCE>();
+             des->CECode = "DES";
+             Collection<KovaCE> one{des};
+             EXPECT_FALSE(d.updateScheduleInfo(c, one));
+         },
+         113, "Type mismatch\r\nThe ChargeBreakdownstructure Schedule Could not be updated"},
         {"link manager / connect", [](TestBackend& e) { e.Control().UnregisterProgId(kLinkManager); },
          [](KovaProjectData& d, std::string& c) {
              d.updateConnectionInfoInKova(c, "BRIDGE", "ALT", "", 1, "A");
