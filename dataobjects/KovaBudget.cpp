@@ -97,7 +97,13 @@ void KovaBudget::getAllBudgetLines(std::string& BOIConnector, std::string MsProj
         for (int32_t t = 1; t <= 5; ++t) {
             const std::string w = Word(t);
             Variant callId = int32_t(0), flag = std::string("N"), one = int32_t(1);
-            for (int request = 0; request < kMaxRequestsPerCostType; ++request) {
+            for (int request = 0;; ++request) {
+                // A list whose flag never reads "Y" is still left, with its list text for the caller.
+                if (request == kMaxRequestsPerCostType) {
+                    text = w + "BudgetLine List could not be retreived";
+                    break;
+                }
+                const bool restarts = request > 0 && CLng(callId) == 0;
                 Variant project = Project, plan = Plan, node = ConnectedCE, file = MsProjectName;
                 Object set = ObjectOf(Call(manager, "list" + w + "BudgetLineForScheduling",
                                            {ByRef(project), ByRef(plan), ByRef(node), ByRef(file), ByRef(one),
@@ -107,10 +113,10 @@ void KovaBudget::getAllBudgetLines(std::string& BOIConnector, std::string MsProj
                     text = w + "BudgetLine List could not be retreived";
                     break;
                 }
-                // Without the next call id and flag the next request could not be told from this one: the
-                // list then ends after this page.
-                bool canGoOn = Assign(callId, [&] { return Variant(CLng(Call(set, "getCallId"))); });
-                canGoOn = Assign(flag, [&] { return Variant(CStr(Call(set, "getSetComplete"))); }) && canGoOn;
+                // The call id and the flag travel by reference: a getter that cannot be read leaves the
+                // middleware's own answer for the next request, and its failure is recorded after the page.
+                Assign(callId, [&] { return Variant(CLng(Call(set, "getCallId"))); });
+                Assign(flag, [&] { return Variant(CStr(Call(set, "getSetComplete"))); });
                 Object page = ObjectOf(Call(set, "get" + w + "BudgetLineListReference"));
                 const std::string sizeGetter = "size" + w + "Budgetline";
                 int32_t size = 0;
@@ -224,7 +230,13 @@ void KovaBudget::getAllBudgetLines(std::string& BOIConnector, std::string MsProj
                     text = Err().Description;
                     Err().Clear();
                 }
-                if (!canGoOn || CStr(flag) == "Y") break;
+                if (CStr(flag) == "Y") break;
+                // A request that started the list over and again gave no call id to go on with: the flag
+                // will not end this list.
+                if (restarts && CLng(callId) == 0) {
+                    text = w + "BudgetLine List could not be retreived";
+                    break;
+                }
             }
         }
     }

@@ -574,3 +574,28 @@ TEST_F(KovaBudgetTest, EachPageLinksEachOfItsChargeElementsOnce) {
     EXPECT_EQ(fresh.Control().CallsTo("addListSundryBudgetLine").size(), 1u);
     EXPECT_EQ(fresh.Control().CallsTo("listSundryBudgetLineForScheduling").size(), 2u);
 }
+
+TEST_F(KovaBudgetTest, APageWhoseCallIdOrFlagCannotBeReadGoesOnWithTheMiddlewaresAnswers) {
+    erp.Control().SetPageSizeCap(1);
+    budget.getAllBudgetLines(connector, kFile);
+    const size_t all = Lines();
+    ASSERT_GT(all, 5u);
+    for (const char* getter : {"getCallId", "getSetComplete"}) {
+        SCOPED_TRACE(getter);
+        TestBackend fresh{kSeed};
+        fresh.Control().SetPageSizeCap(1);
+        fresh.Control().ArmFault(Fault::Error("*", getter, 13));
+        budget.getAllBudgetLines(connector, kFile);
+        EXPECT_EQ(Lines(), all);
+        EXPECT_EQ(Err().Number, 0) << Err().Description;
+    }
+}
+
+TEST_F(KovaBudgetTest, AListWhoseFlagNeverEndsItIsLeftWithAnError) {
+    erp.Control().SetCompletionFlags("y", "N");
+    erp.Control().StartCallLog();
+    budget.getAllBudgetLines(connector, kFile);
+    EXPECT_EQ(erp.Control().CallsTo("listSundryBudgetLineForScheduling").size(), 2u);
+    EXPECT_EQ(Err().Number, 100);
+    EXPECT_EQ(Err().Description, "SundryBudgetLine List could not be retreived");
+}

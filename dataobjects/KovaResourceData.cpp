@@ -36,6 +36,9 @@ constexpr const char* kNoEmployeesManager = "Employees Manager Object could not 
 constexpr const char* kNoTradeGroupManager = "TradeGroup Manager Object could not be created";
 
 constexpr int16_t kPageSize = 500;
+// Far more pages than any list of the ERP fills.
+constexpr int kMaxRequestsPerList = 32767;
+constexpr const char* kListNotEnded = " could not be read to its end";
 
 using KindOfResource = KovaResourceData::KindOfResource;
 
@@ -189,11 +192,17 @@ void KovaResourceData::ReadSection(const KindOfResource& kind, const char* progI
         SetComplete = "N";
         ElementIndex = 0;
         Variant projectArg = project ? *project : std::string();
+        int requests = 0;
         while (!ListComplete) {
+            // A list whose flag never reads "Y" is still left, with an error for the caller.
+            if (requests++ == kMaxRequestsPerList) {
+                Err().Raise(100, kLibrarySource, std::string(members.list) + kListNotEnded);
+                break;
+            }
+            const bool restarts = requests > 1 && CallId == 0;
             Variant callId = CallId;
             Variant flag = SetComplete;
-            // A failing request ends the listing with the records read so far; so does a set that cannot
-            // tell its call id or flag, since the next request could not be told from this one.
+            // A failing request ends the listing with the records read so far.
             Object set;
             bool requested = Assign(set, [&] {
                 if (project)
@@ -205,9 +214,13 @@ void KovaResourceData::ReadSection(const KindOfResource& kind, const char* progI
                          {ByVal(""), ByVal("zzzz"), ByVal(kPageSize), ByRef(callId), ByRef(flag)}));
             });
             if (!requested || set.IsNothing()) break;
+            // The call id and the flag travel by reference: the middleware's answers are kept, and the
+            // set's getters, when they can be read, have the last word.
+            Assign(CallId, [&] { return CLng(callId); });
+            Assign(SetComplete, [&] { return CStr(flag); });
             CurrentList = set;
-            bool canGoOn = Assign(CallId, [&] { return CLng(Call(set, "getCallId")); });
-            canGoOn = Assign(SetComplete, [&] { return Trim(CStr(Call(set, "getSetComplete"))); }) && canGoOn;
+            Assign(CallId, [&] { return CLng(Call(set, "getCallId")); });
+            Assign(SetComplete, [&] { return Trim(CStr(Call(set, "getSetComplete"))); });
             Object page = ObjectOf(Call(set, members.reference));
             int32_t size = 0;
             Assign(size, [&] { return CLng(Call(page, members.size)); });
@@ -217,7 +230,12 @@ void KovaResourceData::ReadSection(const KindOfResource& kind, const char* progI
                 AddResource(kind.kind, element, project != nullptr);
             }
             ListComplete = SetComplete == "Y";
-            if (!canGoOn) break;
+            // A request that started the list over and again gave no call id to go on with: the flag
+            // will not end this list.
+            if (!ListComplete && restarts && CallId == 0) {
+                Err().Raise(100, kLibrarySource, std::string(members.list) + kListNotEnded);
+                break;
+            }
         }
         Call(manager, "releaseAll");
         manager.Release();

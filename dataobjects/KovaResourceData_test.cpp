@@ -323,3 +323,32 @@ TEST_F(KovaResourceDataTest, CreatableAndTransfersByName) {
     EXPECT_EQ(Err().Number, 0) << Err().Description;
     EXPECT_EQ(CallsTo("listForProjectScheduling"), 1u);
 }
+
+TEST_F(KovaResourceDataTest, APageWhoseCallIdOrFlagCannotBeReadGoesOnWithTheMiddlewaresAnswers) {
+    // Seven materials, three a page: the pages are only told apart through the by-reference answers.
+    nlohmann::json seed = {{"company", {{"number", 7}}}, {"costObjects", nlohmann::json::array()}};
+    for (int i = 0; i < 7; ++i)
+        seed["costObjects"].push_back({{"kind", "MAT"}, {"code", "M" + std::to_string(i)}});
+    TestBackend small{seed.dump()};
+    for (const char* getter : {"getCallId", "getSetComplete"}) {
+        SCOPED_TRACE(getter);
+        small.Control().Reset();
+        small.Control().SetPageSizeCap(3);
+        small.Control().StartCallLog();
+        small.Control().ArmFault(Fault::Error("*", getter, 13));
+        data.TransferMaterialCostObjects(connector, "", "", true, false);
+        EXPECT_EQ(Codes(data.Materials), (std::vector<std::string>{"MAT.M0", "MAT.M1", "MAT.M2", "MAT.M3",
+                                                                   "MAT.M4", "MAT.M5", "MAT.M6"}));
+        EXPECT_EQ(small.Control().CallsTo("listMaterialCostObject").size(), 3u);
+        EXPECT_EQ(Err().Number, 0) << Err().Description;
+    }
+}
+
+TEST_F(KovaResourceDataTest, AListWhoseFlagNeverEndsItIsLeftWithAnError) {
+    erp.Control().SetCompletionFlags("y", "N");
+    data.TransferTradeGroups(connector, "", "");
+    EXPECT_EQ(CallsTo("listTradeGroup"), 2u);
+    EXPECT_EQ(Err().Number, 100);
+    EXPECT_EQ(Err().Description, "listTradeGroup could not be read to its end");
+    EXPECT_EQ(Err().Source, "Kova Data Access Objects");
+}
