@@ -106,9 +106,11 @@ OptionalCollection<KovaCalendarDetail> KovaCalendar::getCalendarExceptions(std::
         }
     }
     if (pending) details.push_back(current);
-    if (!requestFailed) {
-        if (Err().Number == 0 && lineFailure.Number != 0) Err() = lineFailure;
-        if (Err().Number != 0) RaiseAbove(kNoExceptionList);
+    // A failure on a page that a further request followed is reported as the list failure, as that
+    // request's test would; one on the last page stays as the failing call left it.
+    if (!requestFailed && lineFailure.Number != 0) {
+        Err() = lineFailure;
+        RaiseAbove(kNoExceptionList);
     }
     manager.Release();
     CurrentManager.Release();

@@ -183,9 +183,11 @@ void KovaCalendarData::getCalendarList(std::string& BOIConnector) {
             Calendars->push_back(calendar);
         }
     }
-    if (!requestFailed) {
-        if (Err().Number == 0 && readFailure.Number != 0) Err() = readFailure;
-        if (Err().Number != 0) RaiseAbove(kNoCalendarList);
+    // A failure on a page that a further request followed is reported as the list failure, as that
+    // request's test would; one on the last page stays as the failing call left it.
+    if (!requestFailed && readFailure.Number != 0) {
+        Err() = readFailure;
+        RaiseAbove(kNoCalendarList);
     }
     // No releaseAll: the manager stays in CurrentManager unless a derivation request has cleared it.
 }

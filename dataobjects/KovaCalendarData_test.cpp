@@ -399,3 +399,21 @@ TEST_F(KovaCalendarDataTest, CreatableAndReachableByName) {
               "CAVAILABLE.STD.DER");
     EXPECT_EQ(Err().Number, 0) << Err().Description;
 }
+
+TEST_F(KovaCalendarDataTest, AReadFailureOnTheLastPageKeepsTheGettersOwnError) {
+    erp.Control().SetPageSizeCap(2);
+    erp.Control().ArmFault(Fault::Error("Calendars.CalendarCode", "getEndDate", 70, 5, "no end date"));
+    data.getCalendarList(connector);
+    EXPECT_EQ(NamesOf(data.Calendars).size(), 5u);
+    EXPECT_EQ(Err().Number, 70);
+    EXPECT_EQ(Err().Description, "no end date");
+
+    erp.Control().Reset();
+    erp.Control().SetPageSizeCap(1);
+    erp.Control().ArmFault(Fault::Error("Calendars.CalendarLine", "getStartTime", 70, 3, "no start"));
+    auto stdCalendar = Calendar("STD", "AVAILABLE");
+    auto details = stdCalendar->getCalendarExceptions(connector, *stdCalendar);
+    EXPECT_EQ(Dated(details).size(), 2u);
+    EXPECT_EQ(Err().Number, 70);
+    EXPECT_EQ(Err().Description, "no start");
+}
