@@ -1,5 +1,6 @@
 // The demo backend's master data read back through the resource and calendar classes: every cost
 // object, employee, trade group, availability type, calendar and exception date arrives.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -93,14 +94,22 @@ TEST_F(DemoMasterDataTest, EveryCalendarWithItsWeekAndExceptions) {
     EXPECT_EQ(types->size(), seed["availabilityTypes"].size());
     for (const auto& week : seed["standardWeeks"]) {
         std::set<std::string> days;
-        for (const auto& line : week["lines"])
+        std::map<std::string, int> linesOfDay;
+        for (const auto& line : week["lines"]) {
             days.insert(line["day"].get<std::string>());
+            ++linesOfDay[line["day"].get<std::string>()];
+            // An interval starting at 00:00 reads as one not in use, and the day's later ones are lost.
+            EXPECT_NE(line["start"].get<int>(), 0) << week["availabilityType"] << " day " << line["day"];
+        }
         auto details = data.getStandardCalendarDetails(connector, week["availabilityType"]);
         ASSERT_TRUE(details.has_value());
         EXPECT_EQ(details->size(), 7u);
         size_t working = 0;
-        for (const auto& d : *details)
+        for (const auto& d : *details) {
             working += d->Working;
+            int inUse = (d->StartTime1 != 0) + (d->StartTime2 != 0) + (d->StartTime3 != 0);
+            EXPECT_EQ(inUse, std::min(linesOfDay[d->CalDay], 3)) << week["availabilityType"] << " day " << d->CalDay;
+        }
         EXPECT_EQ(working, days.size());
     }
 
