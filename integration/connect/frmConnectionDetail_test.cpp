@@ -12,6 +12,7 @@
 #include "integration/core/ConnectionDetailsCommand.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/KovaMSP.h"
+#include "integration/core/PlanTestSupport.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/ScriptedUser.h"
 
@@ -291,7 +292,7 @@ protected:
         InstallConnectDialog();
         user.OnFailure([](const std::string& message) { ADD_FAILURE() << message; });
         ScopedUser on(user);
-        KovaMSP().ConnectionDetails();
+        test::RunAsMacro("ConnectionDetails");
         EXPECT_TRUE(user.Finish());
         EXPECT_FALSE(MSProjectApplication);
         EXPECT_FALSE(CurrentConnection);

@@ -130,8 +130,7 @@ protected:
     }
     const MsgBoxSpec& Box(size_t index) const { return user.transcript().Boxes().at(index).box; }
     void Connect() {
-        KovaMSP command;
-        command.connectProject();
+        test::RunAsMacro("connectProject");
     }
     // What the viewer received, once it ran.
     std::string Viewed() const {

@@ -108,8 +108,7 @@ protected:
     }
     const MsgBoxSpec& Box(size_t index) const { return user.transcript().Boxes().at(index).box; }
     void Disconnect() {
-        KovaMSP command;
-        command.disconnectProject();
+        test::RunAsMacro("disconnectProject");
     }
 
     TestBackend erp;

@@ -29,8 +29,19 @@ private:
     std::string previousTitle_;
 };
 
-// A method of the interface: no arguments, no result.
+// A command of the interface: no arguments, no result. It has told the user of every failure it
+// handled, so none of them reaches the calling macro.
 automation::MemberTable<KovaMSP>::Member Command(const char* name, void (KovaMSP::*method)()) {
+    return {name, [method](KovaMSP& self, automation::CallArgs&) -> automation::Variant {
+                CommandScope scope;
+                (self.*method)();
+                automation::Err().Clear();
+                return {};
+            }};
+}
+
+// A method without error handling: its error reaches the caller.
+automation::MemberTable<KovaMSP>::Member Unhandled(const char* name, void (KovaMSP::*method)()) {
     return {name, [method](KovaMSP& self, automation::CallArgs&) -> automation::Variant {
                 CommandScope scope;
                 (self.*method)();
@@ -45,11 +56,11 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Command("connectProject", &KovaMSP::connectProject),
         Command("disconnectProject", &KovaMSP::disconnectProject),
         Command("ConnectionDetails", &KovaMSP::ConnectionDetails),
-        Command("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),
-        Command("KovaProjectOpen", &KovaMSP::KovaProjectOpen),
+        Unhandled("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),
+        Unhandled("KovaProjectOpen", &KovaMSP::KovaProjectOpen),
         Command("TransferStandardCE", &KovaMSP::TransferStandardCE),
         Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
-        Command("OrbelAbout", &KovaMSP::OrbelAbout),
+        Unhandled("OrbelAbout", &KovaMSP::OrbelAbout),
     };
     return table;
 }

@@ -83,5 +83,28 @@ TEST_F(KovaMSPTest, OrbelAboutShowsTheAboutDialog) {
     EXPECT_FALSE(IsFormLoaded<frmAbout>());
 }
 
+
+// Macros call the commands late-bound: a failure a command has handled never reaches them, while the
+// methods without error handling still hand theirs on.
+TEST_F(KovaMSPTest, AHandledFailureNeverReachesTheMacro) {
+    // No planning program is running: every command's attach fails.
+    for (const char* name : {"connectProject", "disconnectProject", "ConnectionDetails", "TransferStandardCE",
+                             "SynchronizeMasterData"}) {
+        SCOPED_TRACE(name);
+        ScriptedUser user;
+        ScopedUser on(user);
+        automation::Object command = automation::CreateObject("Grantry.KovaMSP");
+        automation::Err().Raise(5);
+        automation::Call(command, name);
+        EXPECT_EQ(automation::Err().Number, 0) << automation::Err().Description;
+    }
+    for (const char* name : {"KovaProjectOpen", "RemoveCustomDocumentProperties"}) {
+        SCOPED_TRACE(name);
+        automation::Object command = automation::CreateObject("Grantry.KovaMSP");
+        automation::Call(command, name);
+        EXPECT_NE(automation::Err().Number, 0);
+    }
+}
+
 } // namespace
 } // namespace Grantry

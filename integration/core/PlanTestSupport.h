@@ -12,6 +12,7 @@
 #include "dataobjects/KovaProjectData.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
+#include "integration/core/KovaMSP.h"
 #include "integration/core/Language.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Object.h"
@@ -22,6 +23,14 @@
 namespace Grantry::test {
 
 namespace msp = platform::msproject;
+
+// A command as the template's macros call it: late-bound, by name. A failure the command handled
+// must not reach the macro, where it would end in the host's run-time error box.
+inline void RunAsMacro(const char* command) {
+    platform::automation::Call(platform::automation::MakeObject<KovaMSP>(), command);
+    EXPECT_EQ(platform::automation::Err().Number, 0)
+        << command << " handed the macro: " << platform::automation::Err().Description;
+}
 
 // The machine folder (KOVA_HOME) must exist before SetUp: a derived fixture holds it as a member.
 class PlanFixture : public ::testing::Test {

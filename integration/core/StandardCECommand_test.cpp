@@ -61,8 +61,7 @@ protected:
         return out;
     }
     void Run() {
-        KovaMSP command;
-        command.TransferStandardCE();
+        test::RunAsMacro("TransferStandardCE");
     }
 
     TestBackend erp;

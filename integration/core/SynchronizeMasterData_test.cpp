@@ -95,8 +95,7 @@ protected:
         return lines;
     }
     void Run() {
-        KovaMSP command;
-        command.SynchronizeMasterData();
+        test::RunAsMacro("SynchronizeMasterData");
     }
     std::string ObsProperty() {
         std::string value = automation::CStr(Properties().Item("OBSCode").Value());
@@ -205,6 +204,25 @@ TEST_F(SynchronizeMasterDataTest, WithNoPlanOpenOnlyTheNoPlanMessageShows) {
     EXPECT_EQ(Err().Number, 0) << Err().Description;
     EXPECT_TRUE(calls.empty());
     EXPECT_FALSE(CurrentConnection);
+    EXPECT_TRUE(user.Finish());
+}
+
+// Refusals through the macro path: the user is told, the macro is handed nothing.
+TEST_F(SynchronizeMasterDataTest, AnUnreadableReleaseHandsTheMacroNoError) {
+    ConnectedPlan();
+    erp.Control().ArmFault(platform::middleware::Fault::Error("KovaReleaseId.KovaReleaseIdManager", "*", 70));
+    user.Add(steps::Answer(vbOK));
+    Run();
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(user.Finish());
+}
+
+TEST_F(SynchronizeMasterDataTest, APlanWithoutCompanyHandsTheMacroNoError) {
+    ConnectedPlan();
+    Properties().Item("KovaCompany").Delete();
+    user.Add(steps::Answer(vbOK));
+    Run();
+    EXPECT_TRUE(calls.empty());
     EXPECT_TRUE(user.Finish());
 }
 
