@@ -145,13 +145,23 @@ void KovaMSP::connectProject() {
 
     if (!RequireKovaGanttView()) return ReleaseCommandObjects();
 
+    // A connected plan that lost its company keeps naming none: a company 0 written here would stay
+    // in the plan as if it were one.
+    Err().Clear();
+    MSProjectApplication->ActiveProject().CustomDocumentProperties().Item("KovaCompany");
+    const bool hadCompany = Err().Number == 0;
     EnsureDocumentProperties();
     Err().Clear();
     const std::string project = PropertyText("KovaProject");
     const int32_t company = PropertyNumber("KovaCompany");
     if (!project.empty()) {
+        if (!hadCompany) {
+            MSProjectApplication->ActiveProject().CustomDocumentProperties().Item("KovaCompany").Delete();
+            Err().Clear();
+        }
         MsgBox(std::string("Connection already exists with the following Kova Project") + kCRLF + kCRLF +
-                   "Project Code : " + project + "     " + "Company : " + std::to_string(company),
+                   "Project Code : " + project + "     " + "Company : " +
+                   (hadCompany ? std::to_string(company) : std::string()),
                vbOKOnly + vbCritical, kMessageTitle);
         return ReleaseCommandObjects();
     }

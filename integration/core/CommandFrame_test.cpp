@@ -329,6 +329,21 @@ TEST_F(CommandFrameTest, AnAlreadyConnectedPlanIsRefusedWithoutLogOrSave) {
     EXPECT_TRUE(user.Finish());
 }
 
+// A connected plan that lost its company is refused all the same, and is not given company 0.
+TEST_F(CommandFrameTest, AnAlreadyConnectedPlanWithoutCompanyIsNotGivenOne) {
+    StoredPlan("P100");
+    Properties().Item("KovaCompany").Delete();
+    ShowConnectDialog = [] { ADD_FAILURE() << "the dialog must not open"; };
+    user.Add(steps::Answer(vbOK));
+    Connect();
+    ASSERT_EQ(Boxes(),
+              std::vector<std::string>{"Kova Project - MsProject Integration|Connection already exists "
+                                       "with the following Kova Project\r\n\r\nProject Code : P100     "
+                                       "Company : "});
+    EXPECT_FALSE(HasProperty("KovaCompany"));
+    EXPECT_TRUE(user.Finish());
+}
+
 TEST_F(CommandFrameTest, AnUnsavedPlanMustBeSavedFirst) {
     struct Case {
         const char* name;

@@ -1,4 +1,5 @@
 // The disconnect command: the ERP forgets the plan's schedule link, the plan forgets its connection.
+#include "dataobjects/KovaConnection.h"
 #include "dataobjects/KovaProjectData.h"
 #include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
@@ -52,6 +53,25 @@ void DeleteRemainingProperties() {
     Err().Clear();
 }
 
+// The company check of the disconnection. A connected plan that names no company (its property lost,
+// empty, not a number or 0) is taken for one of the connection's company, as the standard charge
+// elements command does, so that it can still be disconnected; a plan naming another company, or one
+// never connected, is refused as before.
+bool CheckDisconnectCompany() {
+    if (KovaDataObjects::Trim(PlanProperty("KovaProject")).empty()) return CheckProjectCompany();
+    Err().Clear();
+    automation::Variant value =
+        MSProjectApplication->ActiveProject().CustomDocumentProperties().Item("KovaCompany").Value();
+    automation::Variant number(KovaDataObjects::Trim(Err().Number == 0 ? automation::CStr(value) : ""));
+    const bool namesCompany =
+        Err().Number == 0 && number.IsNumeric() && automation::CDbl(number) != 0 && Err().Number == 0;
+    Err().Clear();
+    if (namesCompany) return CheckProjectCompany();
+    if (!CheckKovaRelease()) return false;
+    BOIConnector = KovaDataObjects::Trim(CurrentConnection->Connector);
+    return true;
+}
+
 } // namespace
 
 void KovaMSP::disconnectProject() {
@@ -61,7 +81,7 @@ void KovaMSP::disconnectProject() {
 
     if (MsgBox("Disconnect the active MsP Project from Kova ?",
                vbYesNo + vbQuestion + vbDefaultButton2 + vbMsgBoxSetForeground, kMessageTitle) == vbYes &&
-        OpenKovaConnection() && CheckProjectCompany()) {
+        OpenKovaConnection() && CheckDisconnectCompany()) {
         frmIntegrationStatus& status = DefaultInstance<frmIntegrationStatus>();
         status.Show(vbModeless);
         Err().Clear();

@@ -161,6 +161,38 @@ TEST_F(DisconnectProjectTest, APlanLackingSomePropertiesStillLosesTheRest) {
     EXPECT_TRUE(user.Finish());
 }
 
+// A connected plan that names no company of its own is disconnected as one of the connection's
+// company; one naming another company stays refused.
+TEST_F(DisconnectProjectTest, APlanThatNamesNoCompanyCanStillBeDisconnected) {
+    for (const char* company : {"", "0", "x"}) {
+        SCOPED_TRACE(company);
+        erp.Control().Reset();
+        app->FileCloseAll(msp::pjDoNotSave);
+        app->FileNew(false);
+        ConnectedPlan();
+        Properties().Item("KovaCompany").Delete();
+        // A property rewritten by hand as text.
+        if (*company) Properties().Add("KovaCompany", false, msp::msoPropertyTypeString, std::string(company));
+        ASSERT_EQ(Err().Number, 0) << Err().Description;
+        app->FileSave();
+        if (!LinkInErp()) {
+            KovaDataObjects::KovaConnection connection;
+            std::string connector = connection.Connector;
+            KovaDataObjects::KovaProjectData data;
+            data.updateConnectionInfoInKova(connector, "BRIDGE", "MAIN", "", 1, "Bridge.mpp");
+        }
+        ASSERT_TRUE(LinkInErp()) << Err().Description;
+        user.transcript().Clear();
+        user.Add(steps::Answer(vbYes));
+        user.Add(steps::Answer(vbNo));
+        Disconnect();
+        EXPECT_EQ(Boxes(), (std::vector<std::string>{kQuestionBox, kOfferBox}));
+        EXPECT_FALSE(LinkInErp());
+        EXPECT_EQ(IntegrationPropertiesLeft(), 0);
+        EXPECT_TRUE(user.Finish());
+    }
+}
+
 // Every refusal leaves the plan's properties and the ERP's link as they were.
 TEST_F(DisconnectProjectTest, RefusalsLeaveTheConnectionAsItWas) {
     struct Case {
