@@ -62,8 +62,13 @@ bool MakeServerClassesCreatable() {
     return true;
 }
 
+// A plan name beginning "<>" names a plan on the project server, not a file of this machine.
+bool IsServerPlanName(const std::string& path) {
+    return path.rfind("<>", 0) == 0;
+}
+
 std::string FullPath(const std::string& path) {
-    if (path.empty()) return path;
+    if (path.empty() || IsServerPlanName(path)) return path;
     std::error_code ec;
     std::filesystem::path full = std::filesystem::absolute(path, ec);
     return ec ? path : full.lexically_normal().string();
@@ -102,7 +107,15 @@ bool Host::OpenPlan(const std::string& path) {
     const std::string full = FullPath(path);
     Err().Clear();
     std::error_code ec;
-    if (!std::filesystem::exists(full, ec)) {
+    if (IsServerPlanName(full)) {
+        // The server is asked for the plan; one it does not hold is made there.
+        app_->FileOpen(full);
+        if (Err().Number != 0) {
+            Err().Clear();
+            app_->FileNew(false);
+            app_->FileSaveAs(full);
+        }
+    } else if (!std::filesystem::exists(full, ec)) {
         app_->FileNew(false);
         app_->FileSaveAs(full);
     } else {

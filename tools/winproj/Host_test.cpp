@@ -307,4 +307,25 @@ TEST_F(HostTest, TheServerClassIsCreatableWhenTheRegistryHasIt) {
 }
 
 } // namespace
+
+// Plans on the project server are named "<>/folder/name", as the object model names them.
+TEST_F(HostTest, ServerPlansAreMadeAndOpenedByTheirServerNames) {
+    EXPECT_EQ(FullPath("<>/Kova Plans/Srv.mpp"), "<>/Kova Plans/Srv.mpp");
+    ASSERT_TRUE(host.OpenPlan("<>/Kova Plans/Srv.mpp")) << Err().Description;
+    EXPECT_EQ(host.app().ActiveProject().Path(), "<>/Kova Plans");
+    host.app().ActiveProject().Tasks().Add("Kept");
+    host.app().FileSave();
+    host.app().FileClose(msp::pjDoNotSave);
+    ASSERT_TRUE(host.OpenPlan("<>/Kova Plans/Srv.mpp")) << Err().Description;
+    EXPECT_EQ(host.app().ActiveProject().Tasks().Count(), 1);
+
+    user.Add(forms::steps::SaveAs("<>/Kova Plans/Other.mpp"));
+    host.NewPlan();
+    host.app().FileSave();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(host.app().ActiveProject().Path(), "<>/Kova Plans");
+    EXPECT_EQ(host.app().ActiveProject().Name(), "Other.mpp");
+    EXPECT_TRUE(user.Finish());
+}
+
 } // namespace winproj
