@@ -160,14 +160,26 @@ void RecordConnectionInKova(std::string& connectionNode) {
     // The plan's own structure is the connection: its top task names the connected element. The
     // recording's failure stays the one the caller sees unless a later step fails.
     ErrObject recorded = Err();
+    // A connection that fails after its link was made takes the link back: the link alone would
+    // refuse every later connect of the plan.
+    const bool linked = recorded.Number == 0;
+    auto failed = [&] {
+        if (!linked) return;
+        ErrObject failure = Err();
+        const std::string connected = CurrentProjectData->ConnectedCE;
+        CurrentProjectData->ConnectedCE = connectionNode;
+        CurrentProjectData->disconnectKovaProject(BOIConnector, planName);
+        CurrentProjectData->ConnectedCE = connected;
+        Err() = failure;
+    };
     int32_t topId = GetTopChargeElementTaskId();
-    if (Err().Number != 0) return;
+    if (Err().Number != 0) return failed();
     MSProjectApplication->SelectRow(topId, false, false, false);
     // A failed selection leaves another row active: its code must not become the connected element.
-    if (Err().Number != 0) return;
+    if (Err().Number != 0) return failed();
     msp::Task top = MSProjectApplication->ActiveCell().Task();
     std::string code = top.Text1();
-    if (Err().Number != 0) return;
+    if (Err().Number != 0) return failed();
     CurrentProjectData->ConnectedCE = Trim(code);
     Err() = recorded;
 }

@@ -242,7 +242,12 @@ TEST_F(ProjectDetailsTest, RecordingWithoutANodeOrAnElementTaskKeepsOtherRowsOut
     RecordConnectionInKova(node);
     EXPECT_NE(Err().Number, 0) << "no top task to select";
     EXPECT_EQ(CurrentProjectData->ConnectedCE, "") << "the active row's code is not taken";
-    EXPECT_EQ(LinkOwnership("ALT", "", Plan().Name()), 2) << "the link itself was recorded";
+    // The link made before the failure is taken back, so that the plan can be connected later.
+    EXPECT_EQ(LinkOwnership("ALT", "", Plan().Name()), 0) << "no link stays behind";
+    AddTask("Structure", true, "WBS Element", "WBS1");
+    RecordConnectionInKova(node);
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(LinkOwnership("ALT", "", Plan().Name()), 2);
 }
 
 TEST_F(ProjectDetailsTest, DeletingTheConnectionPropertiesKeepsThreeAndAnyOthers) {
