@@ -361,8 +361,11 @@ void frmConnectProject::cboPlan_Click() {
     blnDefaultKovaStructure = false;
 }
 
+// The ownership is read from the combo's text everywhere (a typed text leaves the list index as it
+// was): the plan check, the caption and the stored code all follow what the user sees.
 void frmConnectProject::cmbOwnership_Click() {
-    chkCreateActivity.Caption = cmbOwnership.ListIndex() == 1 ? kCreateChBSCaption : kCreateActivitiesCaption;
+    checkedOwnership_ = cmbOwnership.Text();
+    chkCreateActivity.Caption = cmbOwnership.Text() == kMsP ? kCreateChBSCaption : kCreateActivitiesCaption;
     blnFetchTopCE = false;
     cboPlan_Click();
     blnFetchTopCE = true;
@@ -370,6 +373,8 @@ void frmConnectProject::cmbOwnership_Click() {
 
 void frmConnectProject::cmbOwnership_LostFocus() {
     if (cmbOwnership.Text() != kMsP && cmbOwnership.Text() != kKova) cmbOwnership.SetText(kKova);
+    // A typed ownership gets the plan check that a chosen one gets.
+    if (cmbOwnership.Text() != checkedOwnership_) cmbOwnership_Click();
 }
 
 // --- the other handlers ----------------------------------------------------------------------------
@@ -454,7 +459,7 @@ ConnectChoices frmConnectProject::GatherChoices() {
     ConnectChoices c;
     c.node = txtConnectionNode.Text();
     c.ownershipText = cmbOwnership.Text();
-    c.ownership = cmbOwnership.ListIndex() >= 0 ? cmbOwnership.ListIndex() + 1 : 1;
+    c.ownership = cmbOwnership.Text() == kMsP ? 2 : 1;
     if (CurrentProjectData) CurrentProjectData->Ownership = c.ownership;
     c.availabilityType = Trim(cboAvailabilityType.Text());
     if (chkResourcesToProject.Value() == vbChecked)

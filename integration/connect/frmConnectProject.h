@@ -116,6 +116,7 @@ public:
 
     // --- state for the dialog's lifetime, read by the connect run -----------------------------------
     bool blnFetchTopCE = true;            // a plan click fetches the plan's top charge element
+    std::string checkedOwnership_ = "Kova"; // the ownership text the last plan check ran with
     bool blnProjectChosen = false;        // a project-list click loads that project
     bool blnDefaultKovaStructure = false; // "MsP" without structure: take the ERP's into the plan
     int32_t lngDateTypeForSchedule = 0;

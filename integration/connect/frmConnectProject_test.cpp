@@ -294,6 +294,23 @@ TEST_F(ConnectDialog, OnlyEnterOrAMousePressLoadsAnotherProject) {
     EXPECT_EQ(user.transcript().Progress("frmConnectProject.sbrConnectProject"), expected);
 }
 
+// A typed ownership is stored as the text says, not by the list index it left alone.
+TEST_F(ConnectDialog, ATypedOwnershipIsStoredAsItReads) {
+    AddChargeTasks("TOP");
+    ConnectChoices seen;
+    frmConnectProject::ConnectRun = [&](frmConnectProject& dialog) {
+        seen = dialog.GatherChoices();
+        dialog.Hide();
+        dialog.Unload();
+    };
+    WatchingUser user({st::Type("frmConnectProject.cmbOwnership", "MsP"),
+                       st::Click("frmConnectProject.cmdConnectProject")});
+    Run(user);
+    EXPECT_EQ(seen.ownershipText, "MsP");
+    EXPECT_EQ(seen.ownership, 2);
+    EXPECT_EQ(CurrentProjectData->Ownership, 2);
+}
+
 // The plan check: by ownership, node and the charge-element tasks of the plan.
 TEST_F(ConnectDialog, PlanCheckSettlesTheButtons) {
     struct Case {
@@ -321,6 +338,25 @@ TEST_F(ConnectDialog, PlanCheckSettlesTheButtons) {
          true,
          true,
          vbQuestion},
+        // A typed ownership gets the same check as a chosen one.
+        {"MsPTypedNoTasksYes",
+         "",
+         {st::Type("frmConnectProject.cmbOwnership", "MsP"), st::Focus("frmConnectProject.lstKovaProject"),
+          st::Answer(vbYes)},
+         "There are no tasks in MsP representinga valid Kova CE.\r\nDo you want the existing structure in "
+         "Kova to be transferred as the default structure in MsP?",
+         true,
+         true,
+         true,
+         vbQuestion},
+        {"MsPNoNodeNoPlan",
+         "TOP",
+         {st::Type("frmConnectProject.txtConnectionNode", ""), st::Type("frmConnectProject.cboPlan", ""),
+          st::Pick("frmConnectProject.cmbOwnership", "MsP"), st::Answer(vbOK)},
+         "No plan selected ",
+         true,
+         true,
+         false},
         {"MsPNoTasksNo",
          "",
          {st::Pick("frmConnectProject.cmbOwnership", "MsP"), st::Answer(vbNo), st::Answer(vbOK)},

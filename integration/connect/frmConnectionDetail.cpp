@@ -48,6 +48,8 @@ constexpr std::array<ResourceEntry, 13> kResourceEntries{{
     {"ProjectSundry", "KovaTransferProjectSundry"},
 }};
 
+constexpr char kOwnershipNotInList[] = "Please choose the Ownership from the list";
+
 // The ownership code of a combo text; 0 for any other text.
 int32_t OwnershipCode(const std::string& text) {
     if (text == kKova) return 1;
@@ -286,11 +288,12 @@ void frmConnectionDetail::cboAvailabilityType_Validate(bool& Cancel) {
 }
 
 void frmConnectionDetail::cmdOK_Click() {
-    int32_t chosen = OwnershipCode(cmbOwnership.Text());
+    // The ownership is read from the text alone; a typed text that names none is refused rather than
+    // taken for the ERP's, which would record a transfer nobody was asked about.
+    const int32_t chosen = OwnershipCode(cmbOwnership.Text());
     if (chosen == 0) {
-        cmbOwnership.SetText(kKova);
-        Err().Clear();
-        chosen = 1;
+        MsgBox(kOwnershipNotInList, vbOKOnly + vbExclamation, kMessageTitle);
+        return;
     }
 
     const int32_t from = rememberedOwnership_;

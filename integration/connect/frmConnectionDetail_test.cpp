@@ -215,6 +215,7 @@ struct OwnershipCase {
     const char* question;     // part of the confirmation, "" for none
     int32_t answer;
     const char* saved;
+    bool refused = false; // the dialog stays open after the box
 };
 
 class OwnershipChange : public ConnectionDetail, public ::testing::WithParamInterface<OwnershipCase> {};
@@ -226,12 +227,12 @@ TEST_P(OwnershipChange, AsksBeforeATransferIsRecorded) {
     std::vector<Step> script = c.choice;
     script.push_back(st::Click(T("cmdOK")));
     if (*c.question) script.push_back(st::AnswerContaining(c.answer, c.question));
-    if (c.answer == vbCancel) script.push_back(st::Click(T("cmdCancel"))); // the dialog stayed open
+    if (c.answer == vbCancel || c.refused) script.push_back(st::Click(T("cmdCancel"))); // it stayed open
     WatchingUser user(script);
     Run(user);
     EXPECT_EQ(Get("OwnershipChBSAndBudgQty"), c.saved);
     // A cancelled question writes nothing at all.
-    if (c.answer == vbCancel) {
+    if (c.answer == vbCancel || c.refused) {
         EXPECT_EQ(AllProperties(), before);
     }
 }
@@ -265,9 +266,14 @@ INSTANTIATE_TEST_SUITE_P(
                       "4"},
         // Never entered: nothing to compare with, so no question.
         OwnershipCase{"ComboNeverEntered", 3, {}, "", vbOK, "3"},
-        // A typed text that is no ownership falls back to the ERP's.
-        OwnershipCase{
-            "UnknownTextFallsBackToKova", 2, {st::Type(T("cmbOwnership"), "Nobody")}, "", vbOK, "1"}),
+        // A typed text that is no ownership is refused: the dialog stays open and nothing is saved.
+        OwnershipCase{"UnknownTextIsRefused",
+                      2,
+                      {st::Type(T("cmbOwnership"), "Nobody")},
+                      "Please choose the Ownership from the list",
+                      vbOK,
+                      "2",
+                      true}),
     [](const ::testing::TestParamInfo<OwnershipCase>& info) { return std::string(info.param.name); });
 
 class LinkedElsewhere : public ConnectionDetail {
