@@ -77,7 +77,8 @@ msp::Task FindByCode(msp::Application& app, const std::string& code) {
     return app.ActiveCell().Task();
 }
 
-void PlaceMilestones(msp::Application& app, const KovaDataObjects::Collection<KovaCE>& list) {
+void PlaceMilestones(msp::Application& app, const KovaDataObjects::Collection<KovaCE>& list,
+                     bool milestoneAsSubtask) {
     for (const std::shared_ptr<KovaCE>& ce : list) {
         if (!ce || !ce->Milestone || ce->StandAlone) continue;
         msp::Tasks tasks = app.ActiveProject().Tasks();
@@ -96,6 +97,11 @@ void PlaceMilestones(msp::Application& app, const KovaDataObjects::Collection<Ko
             Err().Clear();
             continue;
         }
+        // A milestone that is no subtask ends beside its parent, at the parent's level.
+        if (!milestoneAsSubtask)
+            if (std::optional<int32_t> beside = ReadLevel(parent.Text5()))
+                pasted.SetText5(std::to_string(*beside));
+        Err().Clear();
         const std::optional<int32_t> wanted = ReadLevel(pasted.Text5());
         for (int step = 0; wanted && step < kMaxOutlineSteps; ++step) {
             const int32_t level = pasted.OutlineLevel();
@@ -296,8 +302,10 @@ void TransferChargeStructureToProject() {
                 msp::Task parent = active ? tasks.Item(active.Id()) : msp::Task{};
                 Err().Clear();
                 if (parent && parent.Text1() == parentCode) {
-                    int32_t level = ReadLevel(parent.Text5()).value_or(0);
-                    if (!(ce->Milestone && !milestoneAsSubtask)) ++level;
+                    // Every element, milestones too, is first outlined below its parent: a milestone
+                    // beside it would take the parent's later children as its own. The milestone
+                    // pass then moves it to its place.
+                    const int32_t level = ReadLevel(parent.Text5()).value_or(0) + 1;
                     FillTaskFromKovaCE(task, *ce, milestoneAsSubtask);
                     task.SetText5(std::to_string(level));
                 }
@@ -314,7 +322,7 @@ void TransferChargeStructureToProject() {
     Err().Clear();
 
     if (list) {
-        PlaceMilestones(app, *list);
+        PlaceMilestones(app, *list, milestoneAsSubtask);
         if (!milestoneAsSubtask) DateMilestones(app, *list);
     }
     Err().Clear();

@@ -140,6 +140,29 @@ TEST_F(TransferTest, MilestoneAsSubtaskMakesItTheLastChildOfItsParentUnlinked) {
     EXPECT_EQ(TaskAt(6).OutlineLevel(), 3);
 }
 
+// A milestone of a level-1 element that comes before the element's other children ends after them,
+// beside its parent, and the children stay the element's own.
+TEST_F(TransferTest, AMilestoneOfATopElementEndsBesideItAfterItsChildren) {
+    auto ce = [](const char* code, int16_t type, const char* parent) {
+        auto e = std::make_shared<KovaDataObjects::KovaCE>();
+        e->CECode = code;
+        e->CEDescription = code;
+        e->CEType = type;
+        e->CEParent = parent;
+        e->Milestone = type == 5;
+        return e;
+    };
+    CurrentProjectData->ChargeElements = KovaDataObjects::Collection<KovaDataObjects::KovaCE>{
+        ce("BR", 1, ""), ce("A", 4, "BR"), ce("M", 5, "BR"), ce("B", 4, "BR"), ce("B1", 4, "B")};
+    TransferChargeStructureToProject();
+    std::vector<std::string> outline;
+    for (int32_t i = 1; i <= Plan().Tasks().Count(); ++i)
+        outline.push_back(TaskAt(i).Text1() + " " + std::to_string(TaskAt(i).OutlineLevel()) + " " +
+                          TaskAt(i).Text5());
+    EXPECT_EQ(outline, (std::vector<std::string>{"BR 1 1", "A 2 2", "B 2 2", "B1 3 3", "M 1 1"}));
+    EXPECT_TRUE(TaskAt(5).Milestone());
+}
+
 TEST_F(TransferTest, OnlyTheConnectionNodeGivesOneTopTask) {
     CurrentProjectData->ConnectedCE = "BR21";
     CurrentProjectData->getChBSFromKova(BOIConnector, "BR21");
