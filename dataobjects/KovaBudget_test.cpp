@@ -599,3 +599,35 @@ TEST_F(KovaBudgetTest, AListWhoseFlagNeverEndsItIsLeftWithAnError) {
     EXPECT_EQ(Err().Number, 100);
     EXPECT_EQ(Err().Description, "SundryBudgetLine List could not be retreived");
 }
+
+// What the ERP sees of a read: the list calls' arguments, types, by-reference flags and batch size.
+TEST_F(KovaBudgetTest, TheCallLogShowsWhatTheErpIsSent) {
+    erp.Control().StartCallLog();
+    budget.getAllBudgetLines(connector, kFile);
+    std::vector<std::string> seen;
+    for (const auto& call : erp.Control().Calls())
+        if (call.member.rfind("list", 0) == 0 || call.member.rfind("addList", 0) == 0 ||
+            call.member == "setScheduleLink")
+            seen.push_back(call.Describe());
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  R"(ActivityBudget.ActivityBudgetManager.listMaterialBudgetLineForScheduling(ByRef "P1" String, ByRef "PL" String, ByRef "TOP" String, ByRef "Bridge.mpp" String, ByRef 1 Long, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(ActivityBudget.ActivityBudgetManager.addListMaterialBudgetLine(ByRef "P1" String, ByRef "PL" String, "A" String, ByRef 1 Long))",
+                  R"(ActivityBudget.MaterialBudgetLine.setScheduleLink(3 Integer))",
+                  R"(ActivityBudget.MaterialBudgetLine.setScheduleLink(3 Integer))",
+                  R"(ActivityBudget.ActivityBudgetManager.listLaborBudgetLineForScheduling(ByRef "P1" String, ByRef "PL" String, ByRef "TOP" String, ByRef "Bridge.mpp" String, ByRef 1 Long, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(ActivityBudget.ActivityBudgetManager.addListLaborBudgetLine(ByRef "P1" String, ByRef "PL" String, "A" String, ByRef 1 Long))",
+                  R"(ActivityBudget.LaborBudgetLine.setScheduleLink(3 Integer))",
+                  R"(ActivityBudget.ActivityBudgetManager.addListLaborBudgetLine(ByRef "P1" String, ByRef "PL" String, "B" String, ByRef 1 Long))",
+                  R"(ActivityBudget.LaborBudgetLine.setScheduleLink(3 Integer))",
+                  R"(ActivityBudget.LaborBudgetLine.setScheduleLink(3 Integer))",
+                  R"(ActivityBudget.ActivityBudgetManager.listEquipmentBudgetLineForScheduling(ByRef "P1" String, ByRef "PL" String, ByRef "TOP" String, ByRef "Bridge.mpp" String, ByRef 1 Long, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(ActivityBudget.ActivityBudgetManager.addListEquipmentBudgetLine(ByRef "P1" String, ByRef "PL" String, "A" String, ByRef 1 Long))",
+                  R"(ActivityBudget.EquipmentBudgetLine.setScheduleLink(3 Integer))",
+                  R"(ActivityBudget.ActivityBudgetManager.listSubcontractingBudgetLineForScheduling(ByRef "P1" String, ByRef "PL" String, ByRef "TOP" String, ByRef "Bridge.mpp" String, ByRef 1 Long, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(ActivityBudget.ActivityBudgetManager.addListSubcontractingBudgetLine(ByRef "P1" String, ByRef "PL" String, "B" String, ByRef 1 Long))",
+                  R"(ActivityBudget.SubcontractingBudgetLine.setScheduleLink(3 Integer))",
+                  R"(ActivityBudget.ActivityBudgetManager.listSundryBudgetLineForScheduling(ByRef "P1" String, ByRef "PL" String, ByRef "TOP" String, ByRef "Bridge.mpp" String, ByRef 1 Long, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(ActivityBudget.ActivityBudgetManager.addListSundryBudgetLine(ByRef "P1" String, ByRef "PL" String, "B" String, ByRef 1 Long))",
+                  R"(ActivityBudget.SundryBudgetLine.setScheduleLink(3 Integer))"}));
+}

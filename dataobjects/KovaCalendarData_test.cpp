@@ -417,3 +417,29 @@ TEST_F(KovaCalendarDataTest, AReadFailureOnTheLastPageKeepsTheGettersOwnError) {
     EXPECT_EQ(Err().Number, 70);
     EXPECT_EQ(Err().Description, "no start");
 }
+
+// What the ERP sees of the calendar reads: arguments, types, by-reference flags and page sizes.
+TEST_F(KovaCalendarDataTest, TheCallLogShowsWhatTheErpIsSent) {
+    data.getCalendarList(connector);
+    auto stdCalendar = Calendar("STD", "AVAILABLE");
+    stdCalendar->getCalendarExceptions(connector, *stdCalendar);
+    data.getStandardCalendarDetails(connector, "T2");
+    std::vector<std::string> seen;
+    for (const auto& call : erp.Control().Calls())
+        for (const char* member : {"listCalendarSelectionForESP", "getDerivationPath", "getCalendarException",
+                                   "showStandardCalendar", "getCalendarCodesAt"})
+            if (call.member == member) seen.push_back(call.Describe());
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  R"(Calendars.CalendarManager.listCalendarSelectionForESP(500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(Calendars.CalendarSelectionForESPList.getCalendarCodesAt(ByRef 0 Long))",
+                  R"(Calendars.CalendarSelectionForESPList.getCalendarCodesAt(ByRef 1 Long))",
+                  R"(Calendars.CalendarManager.getDerivationPath(ByRef "DER" String, ByRef "" String))",
+                  R"(Calendars.CalendarSelectionForESPList.getCalendarCodesAt(ByRef 2 Long))",
+                  R"(Calendars.CalendarManager.getDerivationPath(ByRef "SUB" String, ByRef "" String))",
+                  R"(Calendars.CalendarSelectionForESPList.getCalendarCodesAt(ByRef 3 Long))",
+                  R"(Calendars.CalendarSelectionForESPList.getCalendarCodesAt(ByRef 4 Long))",
+                  R"(Calendars.CalendarManager.getDerivationPath(ByRef "NIGHT" String, ByRef "T2" String))",
+                  R"(Calendars.CalendarManager.getCalendarException("STD" String, ByRef "" String, 1000 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(Calendars.CalendarManager.showStandardCalendar(ByRef "T2" String))"}));
+}

@@ -674,3 +674,39 @@ TEST_F(KovaProjectDataTest, FailuresAreRaisedWithTheirFixedTexts) {
         EXPECT_TRUE(CurrentList.IsNothing()) << c.name;
     }
 }
+
+// What the ERP sees: the wire-level details of every exchange (argument values, types, by-reference
+// flags, page sizes), read from the middleware's call log.
+TEST_F(KovaProjectDataTest, TheCallLogShowsWhatTheErpIsSent) {
+    data.getKovaBaselines(connector, 1);
+    data.getChBSFromKova(connector, "TOP");
+    auto sent = Sent(1, "NEW", 4, "MS2", " DESIGN ");
+    sent->OBSelement = " ENG ";
+    Collection<KovaCE> structure{sent};
+    data.updateChBSInKova(connector, "MS2", structure);
+    auto des = std::make_shared<KovaCE>();
+    des->CECode = "DES";
+    des->PercentComplete = 40;
+    Collection<KovaCE> schedule{des};
+    data.updateScheduleInfo(connector, schedule);
+    std::vector<std::string> seen;
+    for (const auto& call : erp.Control().Calls())
+        for (const char* member : {"List", "getChargeBreakdownStructure", "updateChargeBreakdownStructure",
+                                   "setDerivedFromStandardChargeElement", "setOBSElementID",
+                                   "setPercentageComplete", "updateSchedule"})
+            if (call.member == member) seen.push_back(call.Describe());
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  R"(Baseline.BaselineManager.List("BRIDGE" String, 0 Integer, 999 Integer))",
+                  R"(ChargeElement.ChargeElementManager.getChargeBreakdownStructure(ByRef "BRIDGE" String, )"
+                  R"(ByRef "MAIN" String, ByRef "TOP" String, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(ChargeElement.ChargeElement.setDerivedFromStandardChargeElement("DESIGN" String))",
+                  R"(ChargeElement.ChargeElement.setOBSElementID("ENG" String))",
+                  R"(ChargeElement.ChargeElement.setDerivedFromStandardChargeElement(" DESIGN " String))",
+                  R"(ChargeElement.ChargeElementManager.updateChargeBreakdownStructure(ByRef "BRIDGE" String, )"
+                  R"(ByRef "MAIN" String, ByRef "MS2" String, ByRef <object> Object, 1000 Integer, )"
+                  R"(ByRef 0 Long, ByRef "N" String))",
+                  R"(ChargeElement.ChargeElement.setPercentageComplete(40 Double))",
+                  R"(ChargeElement.ChargeElementManager.updateSchedule(ByRef "BRIDGE" String, )"
+                  R"(ByRef "MAIN" String, ByRef "TOP" String, ByRef <object> Object))"}));
+}

@@ -352,3 +352,21 @@ TEST_F(KovaResourceDataTest, AListWhoseFlagNeverEndsItIsLeftWithAnError) {
     EXPECT_EQ(Err().Description, "listTradeGroup could not be read to its end");
     EXPECT_EQ(Err().Source, "Kova Data Access Objects");
 }
+
+// What the ERP sees of the listings: arguments, types, by-reference flags and page size.
+TEST_F(KovaResourceDataTest, TheCallLogShowsWhatTheErpIsSent) {
+    data.TransferLaborCostObjects(connector, "P100", true, true);
+    data.TransferEmployees(connector, "");
+    std::vector<std::string> seen;
+    for (const auto& call : erp.Control().Calls())
+        if (call.member.rfind("list", 0) == 0 || call.member.find("At") == call.member.size() - 2)
+            seen.push_back(call.Describe());
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  R"(StandardCostObject.StandardCostObjectManager.listLaborCostObject("" String, "zzzz" String, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(StandardCostObject.LaborCostObjectList.getLaborCostObjectAt(ByRef 0 Long))",
+                  R"(ProjectCostObject.ProjectCostObjectManager.listProjectLaborCostObject(ByRef "P100" String, "" String, "zzzz" String, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(ProjectCostObject.ProjectLaborCostObjectList.getProjectLaborCostObjectAt(ByRef 0 Long))",
+                  R"(Employees.EmployeesManager.listForProjectScheduling("" String, "zzzz" String, 500 Integer, ByRef 0 Long, ByRef "N" String))",
+                  R"(Employees.EmployeeWrapper.getEmployeesAt(ByRef 0 Long))"}));
+}
