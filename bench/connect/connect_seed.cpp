@@ -73,40 +73,38 @@ struct Element {
     std::vector<size_t> children;
 };
 
-// The branching that fills a tree of `depth` levels with about `count` elements.
+// The average branching that fills a tree of `depth` levels with about `count` elements, where one
+// element in eleven is a milestone without children.
 double Branching(int depth, int count) {
     double low = 1, high = 100;
     for (int i = 0; i < 60; ++i) {
         double b = (low + high) / 2, total = 0, level = 1;
-        for (int d = 0; d < depth; ++d, level *= b)
+        for (int d = 0; d < depth; ++d, level *= b * 10 / 11)
             total += level;
         (total < count ? low : high) = b;
     }
     return low;
 }
 
-std::vector<Element> Structure(int count) {
-    int depth = 4;
-    while (depth < 6 && Branching(depth, count) > 10)
-        ++depth;
-    const double b = Branching(depth, count);
-    const int low = std::clamp(static_cast<int>(std::floor(b)) - 1, 5, 10);
-    const int high = std::clamp(static_cast<int>(std::ceil(b)) + 1, 5, 10);
+// Level by level, so that the budget of elements is spread over the whole tree; each element gets
+// floor(b) or ceil(b) children (5 to 10), b on average. Fewer than `count` when the tree is full.
+std::vector<Element> Grow(int count, int depth, double b) {
     Random random(static_cast<uint64_t>(count) * 7919 + 17);
-
+    const int low = std::clamp(static_cast<int>(std::floor(b)), 5, 10);
+    const int high = std::clamp(low + 1, 5, 10);
+    const uint64_t upChance = static_cast<uint64_t>((b - low) * 1000);
     std::vector<Element> all;
     Element top;
     top.id = "BR";
     top.first = DayNumber(2024, 3, 1);
     top.last = DayNumber(2029, 12, 31);
     all.push_back(top);
-    // Level by level, so that the budget of elements is spread over the whole tree.
     std::vector<size_t> level{0};
     for (int d = 2; d <= depth && static_cast<int>(all.size()) < count; ++d) {
         std::vector<size_t> next;
         for (size_t parent : level) {
             if (all[parent].milestone) continue;
-            const int children = random.Between(low, high);
+            const int children = random.Next() % 1000 < upChance ? high : low;
             for (int c = 0; c < children && static_cast<int>(all.size()) < count; ++c) {
                 Element e;
                 e.id = "C" + std::to_string(all.size());
@@ -125,6 +123,17 @@ std::vector<Element> Structure(int count) {
         level = std::move(next);
     }
     return all;
+}
+
+std::vector<Element> Structure(int count) {
+    int depth = 4;
+    while (depth < 6 && Branching(depth, count) > 10)
+        ++depth;
+    // A tree that falls short of the count is grown again a little bushier.
+    for (double b = Branching(depth, count);; b += 0.05) {
+        std::vector<Element> all = Grow(count, depth, std::min(b, 10.0));
+        if (static_cast<int>(all.size()) >= count || b >= 10) return all;
+    }
 }
 
 void AppendDepthFirst(const std::vector<Element>& all, size_t at, json& out) {
