@@ -4,7 +4,8 @@
 //   connect-seed DEMO_SEED OUT_SEED [--elements N] [--resources M]
 //
 // --elements N: N charge elements under the top element BR, in a tree of depth 4 to 6 whose elements
-// have 5 to 10 children, about one element in eleven a milestone (0 or absent: the demo's structure).
+// have 5 to 10 children, about one element in eleven a milestone, most of them following the sibling
+// before them (0 or absent: the demo's structure).
 // --resources M: M employees, trade groups, equipment and cost objects of every kind, a quarter of the
 // cost objects owned by the project (0 or absent: the demo's). The output depends on N and M only.
 #include <algorithm>
@@ -66,7 +67,7 @@ std::string DayText(int64_t z) {
 }
 
 struct Element {
-    std::string id, parent;
+    std::string id, parent, linked; // linked: the element a milestone follows; none: it stands alone
     int depth = 1;
     bool milestone = false;
     int64_t first = 0, last = 0; // days
@@ -115,6 +116,12 @@ std::vector<Element> Grow(int count, int depth, double b) {
                 e.first = all[parent].first + span * c / children;
                 e.last = std::max(e.first, all[parent].first + span * (c + 1) / children - 1);
                 if (e.milestone) e.first = e.last;
+                // A milestone follows the sibling before it, as "design approved" follows the design;
+                // the first child of a parent stands alone.
+                if (e.milestone && !all[parent].children.empty()) {
+                    const Element& before = all[all[parent].children.back()];
+                    if (!before.milestone) e.linked = before.id;
+                }
                 all[parent].children.push_back(all.size());
                 next.push_back(all.size());
                 all.push_back(e);
@@ -147,6 +154,7 @@ void AppendDepthFirst(const std::vector<Element>& all, size_t at, json& out) {
         j["description"] = (e.milestone ? "Milestone " : "Element ") + e.id;
         j["type"] = e.milestone ? 5 : std::min(e.depth, 4);
         j["parent"] = e.parent;
+        if (!e.linked.empty()) j["linked"] = e.linked;
     }
     if (!e.milestone) j["obs"] = kObs[at % 6];
     j["start"] = DayText(e.first) + (e.milestone ? " 17:00" : " 08:00");
