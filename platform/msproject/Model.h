@@ -247,7 +247,7 @@ struct RowCache {
 // each candidate as it is now, so entries left over from old values cost time, never a wrong answer.
 struct FieldIndex {
     std::unordered_map<std::string, std::vector<std::weak_ptr<void>>> rows;
-    size_t entries = 0;
+    size_t entries = 0, built = 0; // built: the entries when it was last built
 };
 struct FieldIndexKey {
     bool taskRows = true;

@@ -53,6 +53,7 @@ void Build(const PlanData& plan, const FieldIndexKey& key, FieldIndex& index) {
     const size_t count = key.taskRows ? plan.tasks.size() : plan.resources.size();
     for (size_t slot = 0; slot < count; ++slot)
         File(plan, key, index, slot);
+    index.built = index.entries;
 }
 
 // The slot of a row that stands in its list now; -1 for one that was cut, deleted or never listed.
@@ -90,10 +91,10 @@ std::optional<std::vector<int>> CandidateSlots(const PlanData& plan, bool taskRo
     if (wanted.empty() || (pieces && wanted.size() < kPiece)) return std::nullopt;
     const FieldIndexKey key{taskRows, ref->code, ref->index, pieces};
 
-    const size_t count = taskRows ? plan.tasks.size() : plan.resources.size();
     auto found = plan.fieldIndexes.find(key);
-    // Old values pile up where a field is rewritten often: past a bound the index starts afresh.
-    if (found != plan.fieldIndexes.end() && found->second.entries > 8 * count + 4096) {
+    // Old values pile up where a field is rewritten often: once the entries have grown to three
+    // times what a fresh index held, it is built again (so that the rebuilds cost linear time).
+    if (found != plan.fieldIndexes.end() && found->second.entries > 3 * found->second.built + 4096) {
         plan.fieldIndexes.erase(found);
         found = plan.fieldIndexes.end();
     }
