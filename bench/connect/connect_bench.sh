@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times the scripted Connect Project on seeds scaled from the demo: one machine folder per size, the
 # ERP created from the scaled seed, the integration installed, then `winproj --script ... --run
-# ConnectProject` timed on its own. Prints a table row per size (wall time, peak memory, plan size).
+# ConnectProject` timed on its own. Prints a table row per size: wall time, processor time (user and
+# system, steadier than the wall time on a busy machine), peak memory and the plan's size.
 # Usage: connect_bench.sh BUILD_DIR SOURCE_DIR [elements|resources] [SIZES...]
 set -euo pipefail
 build=$(realpath "$1") source=$(realpath "$2") what=${3:-elements}
@@ -14,7 +15,7 @@ seedgen="$build/bench/connect/connect-seed"
 setup="$build/tools/kova-setup/kova-setup" erp="$build/tools/kova-erp/kova-erp"
 tolvane="$build/setup/tolvane" winproj="$build/tools/winproj/winproj"
 
-printf '| %s | wall time | peak memory | tasks | resources |\n|---|---|---|---|---|\n' "$what"
+printf '| %s | wall time | processor time | peak memory | tasks | resources |\n|---|---|---|---|---|---|\n' "$what"
 for n in "${sizes[@]}"; do
     home=$(mktemp -d)
     export KOVA_HOME="$home"
@@ -25,14 +26,15 @@ for n in "${sizes[@]}"; do
     printf 'click cmdContinue\nOK\n' | "$tolvane" >/dev/null
     cd "$home"
     start=$(date +%s.%N)
-    /usr/bin/time -f '%M' -o time.txt "$winproj" --script "$source/testdata/demo-connect.script" \
+    /usr/bin/time -f '%M %U %S' -o time.txt "$winproj" --script "$source/testdata/demo-connect.script" \
         --transcript connect.transcript --run ConnectProject >/dev/null
     end=$(date +%s.%N)
     "$winproj" Bridge.mpp --dump </dev/null >dump.txt
     tasks=$(sed -n 's/^tasks \([0-9]*\).*/\1/p' dump.txt)
     resources=$(sed -n 's/^resources \([0-9]*\).*/\1/p' dump.txt)
-    printf '| %s | %.2f s | %d MB | %s | %s |\n' "$n" "$(echo "$end - $start" | bc)" \
-        $(($(tail -n 1 time.txt) / 1024)) "$tasks" "$resources"
+    read -r kilobytes user system < <(tail -n 1 time.txt)
+    printf '| %s | %.2f s | %.2f s | %d MB | %s | %s |\n' "$n" "$(echo "$end - $start" | bc)" \
+        "$(echo "$user + $system" | bc)" $((kilobytes / 1024)) "$tasks" "$resources"
     cd - >/dev/null
     rm -rf "$home"
 done
