@@ -91,18 +91,11 @@ std::optional<std::vector<int>> CandidateSlots(const PlanData& plan, bool taskRo
     if (wanted.empty() || (pieces && wanted.size() < kPiece)) return std::nullopt;
     const FieldIndexKey key{taskRows, ref->code, ref->index, pieces};
 
-    auto found = plan.fieldIndexes.find(key);
+    auto [found, fresh] = plan.fieldIndexes.try_emplace(key);
+    FieldIndex& index = found->second;
     // Old values pile up where a field is rewritten often: once the entries have grown to three
     // times what a fresh index held, it is built again (so that the rebuilds cost linear time).
-    if (found != plan.fieldIndexes.end() && found->second.entries > 3 * found->second.built + 4096) {
-        plan.fieldIndexes.erase(found);
-        found = plan.fieldIndexes.end();
-    }
-    if (found == plan.fieldIndexes.end()) {
-        found = plan.fieldIndexes.emplace(key, FieldIndex{}).first;
-        Build(plan, key, found->second);
-    }
-    const FieldIndex& index = found->second;
+    if (fresh || index.entries > 3 * index.built + 4096) Build(plan, key, index);
 
     const std::vector<std::weak_ptr<void>>* rows = nullptr;
     bool none = false;
