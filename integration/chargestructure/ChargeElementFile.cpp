@@ -20,8 +20,6 @@ using platform::automation::Err;
 
 namespace {
 
-constexpr size_t kMaxRecords = INT16_MAX; // the table is walked with a 16-bit counter
-
 void SetCommonFields(KovaCE& ce, os::FixedRecord& record) {
     record.SetText(ChargeElementRecord::Code, Trim(ce.CECode));
     record.SetText(ChargeElementRecord::Description, Trim(ce.CEDescription));
@@ -55,7 +53,7 @@ void WriteChargeElementFile() {
     os::FixedRecord record(ChargeElementRecord::kLength);
     size_t written = 0;
     if (list) {
-        const size_t count = std::min(list->size(), kMaxRecords);
+        const size_t count = list->size();
         // Stand-alone milestones first: they head the plan's task list.
         for (size_t i = 0; i < count; ++i) {
             const std::shared_ptr<KovaCE>& ce = (*list)[i];
@@ -81,7 +79,7 @@ void WriteChargeElementFile() {
             ++written;
         }
     }
-    table.recordCount = static_cast<int16_t>(written);
+    table.recordCount = static_cast<int32_t>(written);
     file.Close();
     Err().Clear();
 }

@@ -46,8 +46,10 @@ struct ChargeElementEntry {
 
 // The structure of the current run: the record count set by the writer, and the records read back
 // with one change flag each. records[i - 1] is record i; an unreadable or uncoded record stays empty.
+// The count is held in 32 bits: a structure of more than 32,767 elements is in the plan whole, and
+// a count cut to 16 bits would make the elements past it look deleted in the ERP.
 struct ChargeElementTable {
-    int16_t recordCount = 0;
+    int32_t recordCount = 0;
     std::vector<std::optional<ChargeElementEntry>> records;
     std::vector<bool> changed;
 };

@@ -108,6 +108,27 @@ TEST_F(ChargeElementFileTest, WithoutAStructureTheFileIsEmptyAndEveryCodeDeleted
     EXPECT_EQ(Err().Number, 0);
 }
 
+TEST_F(ChargeElementFileTest, AStructureOfMoreThan32767ElementsIsWrittenAndReadWhole) {
+    auto& list = *CurrentProjectData->ChargeElements;
+    const size_t demo = list.size();
+    for (int i = 1; i <= 33000; ++i) {
+        auto ce = std::make_shared<KovaCE>();
+        ce->CECode = "X" + std::to_string(i);
+        ce->CEParent = "BR";
+        ce->CEType = 4;
+        list.push_back(ce);
+    }
+    WriteChargeElementFile();
+    ASSERT_EQ(ChargeElements().recordCount, static_cast<int32_t>(demo + 33000));
+    EXPECT_EQ(std::filesystem::file_size(BcePath()), (demo + 33000) * ChargeElementRecord::kLength);
+    LoadChargeElementFile();
+    ASSERT_EQ(ChargeElements().records.size(), demo + 33000);
+    ASSERT_TRUE(ChargeElements().records.back());
+    EXPECT_EQ(ChargeElements().records.back()->code, "X33000");
+    EXPECT_FALSE(IsChargeElementDeletedInKova("X33000"));
+    EXPECT_EQ(Err().Number, 0);
+}
+
 TEST(ChargeElementRecordFill, SetsOnlyTheFirstTransfersFields) {
     platform::os::FixedRecord record(ChargeElementRecord::kLength);
     KovaCE ce;

@@ -1,5 +1,6 @@
 #include "integration/chargestructure/ChargeStructureTransfer.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,16 +49,40 @@ std::optional<int32_t> ReadLevel(const std::string& text) {
     }
 }
 
-// The first task of the plan whose code is `code` (blank rows skipped).
-msp::Task TaskWithCode(msp::Tasks& tasks, const std::string& code) {
-    const int32_t count = tasks.Count();
-    for (int32_t i = 1; i <= count; ++i) {
-        msp::Task t = tasks.Item(i);
-        if (t && t.Text1() == code) return t;
+// The plan's tasks by code, read once for the milestone pass. The pass moves tasks but changes no
+// code, so the first task of the plan with a code is the listed one of that code with the lowest Id.
+class TasksByCode {
+public:
+    explicit TasksByCode(msp::Tasks tasks) : tasks_(std::move(tasks)) {
+        const int32_t count = tasks_.Count();
+        for (int32_t i = 1; i <= count; ++i) {
+            msp::Task t = tasks_.Item(i);
+            if (t) byCode_[t.Text1()].push_back(t);
+        }
+        Err().Clear();
     }
-    Err().Clear();
-    return {};
-}
+    // The first task of the plan whose code is `code` (blank rows skipped).
+    msp::Task First(const std::string& code) {
+        msp::Task first;
+        int32_t firstId = 0;
+        auto found = byCode_.find(code);
+        if (found == byCode_.end()) return first;
+        for (const msp::Task& t : found->second) {
+            const int32_t id = t.Id();
+            // A task cut and not pasted again is no longer in the plan.
+            if (Err().Number == 0 && id >= 1 && (!first || id < firstId) && tasks_.Item(id) == t) {
+                first = t;
+                firstId = id;
+            }
+            Err().Clear();
+        }
+        return first;
+    }
+
+private:
+    msp::Tasks tasks_;
+    std::map<std::string, std::vector<msp::Task>> byCode_;
+};
 
 // The parent's last descendant: its last child, that child's last child, and so on.
 msp::Task LastDescendant(msp::Task task) {
@@ -79,11 +104,11 @@ msp::Task FindByCode(msp::Application& app, const std::string& code) {
 
 void PlaceMilestones(msp::Application& app, const KovaDataObjects::Collection<KovaCE>& list,
                      bool milestoneAsSubtask) {
+    TasksByCode byCode(app.ActiveProject().Tasks());
     for (const std::shared_ptr<KovaCE>& ce : list) {
         if (!ce || !ce->Milestone || ce->StandAlone) continue;
-        msp::Tasks tasks = app.ActiveProject().Tasks();
-        msp::Task milestone = TaskWithCode(tasks, ce->CECode);
-        msp::Task parent = TaskWithCode(tasks, ce->CEParent);
+        msp::Task milestone = byCode.First(ce->CECode);
+        msp::Task parent = byCode.First(ce->CEParent);
         if (!milestone || !parent) continue;
         app.SelectRow(milestone.Id(), false);
         app.EditCut();
@@ -263,7 +288,7 @@ void TransferChargeStructureToProject() {
     msp::Application& app = *MSProjectApplication;
     const KovaDataObjects::OptionalCollection<KovaCE>& list = CurrentProjectData->ChargeElements;
     os::FixedRecord record(ChargeElementRecord::kLength);
-    int16_t records = 0;
+    int32_t records = 0; // as ChargeElementTable::recordCount
     auto append = [&](const KovaCE& ce) {
         FillChargeElementRecord(ce, record);
         if (file.IsOpen()) file.Put(record);

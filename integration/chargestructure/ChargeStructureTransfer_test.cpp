@@ -102,6 +102,22 @@ TEST_F(TransferTest, BuildsTheOutlineOfTheStructure) {
     EXPECT_THAT(LogText(), HasSubstr("Transferring Charge Breakdown Structure...\r\n"));
 }
 
+TEST_F(TransferTest, CountsMoreThan32767Records) {
+    auto& list = *CurrentProjectData->ChargeElements;
+    const size_t demo = list.size();
+    for (int i = 1; i <= 33000; ++i) {
+        auto ce = std::make_shared<KovaDataObjects::KovaCE>();
+        ce->CECode = "X" + std::to_string(i);
+        ce->CEDescription = "Package " + std::to_string(i);
+        ce->CEParent = "BR";
+        ce->CEType = 4;
+        list.push_back(ce);
+    }
+    TransferChargeStructureToProject();
+    EXPECT_EQ(ChargeElements().recordCount, static_cast<int32_t>(demo + 33000));
+    EXPECT_EQ(std::filesystem::file_size(BcePath()), (demo + 33000) * ChargeElementRecord::kLength);
+}
+
 TEST_F(TransferTest, WritesOneCacheRecordPerElementWithoutScheduleFields) {
     TransferChargeStructureToProject();
     std::ifstream in(BcePath(), std::ios::binary);

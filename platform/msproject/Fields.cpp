@@ -337,6 +337,7 @@ void SetTaskField(PlanData& plan, TaskData& t, const FieldRef& f, const Variant&
     case cFinishN: t.finishN[f.index] = ToMaybeDate(v); break;
     default: NotWritable();
     }
+    if (f.type == FieldType::Text) FieldWritten(plan, t, f);
     plan.Touch();
 }
 
@@ -400,6 +401,7 @@ void SetResourceField(PlanData& plan, ResourceData& r, const FieldRef& f, const 
     case cResourceType: r.type = ToLong(v); break;
     default: NotWritable();
     }
+    if (f.type == FieldType::Text) FieldWritten(plan, r, f);
     plan.Touch();
 }
 
@@ -566,8 +568,6 @@ const std::array<std::string, 14>& LanguageWords(int32_t lcid) {
     }
 }
 
-namespace {
-
 int TestIndex(const std::string& test, int32_t lcid) {
     std::string t = Trim(test);
     if (t == "=") return 1;
@@ -578,8 +578,12 @@ int TestIndex(const std::string& test, int32_t lcid) {
     Fail(kAppError, "The argument value is not valid.");
 }
 
+namespace {
+
 bool TextTest(int test, const std::string& field, const std::string& value, bool matchCase) {
-    std::string a = matchCase ? field : Fold(field);
+    static thread_local std::string folded; // the fold of each row without a new string
+    if (!matchCase) FoldInto(field, folded);
+    const std::string& a = matchCase ? field : folded;
     const std::string& b = value; // already folded unless matchCase
     switch (test) {
     case 1: return a == b;
@@ -616,6 +620,14 @@ template <class T> bool OrderTest(int test, const T& a, const T& b) {
     return false;
 }
 
+} // namespace
+
+bool HeldAsText(bool taskRows, const FieldRef& f) {
+    if (f.code == cName || f.code == cText) return true;
+    if (taskRows) return f.code == cNotes;
+    return f.code == cInitials || f.code == cGroup || f.code == cEMailAddress || f.code == cBaseCalendar;
+}
+
 const std::string* TextOf(const PlanData& plan, bool taskRows, int slot, const FieldRef& f) {
     if (taskRows) {
         const TaskData& t = *plan.tasks[slot];
@@ -637,8 +649,6 @@ const std::string* TextOf(const PlanData& plan, bool taskRows, int slot, const F
     }
     return nullptr;
 }
-
-} // namespace
 
 RowMatcher MakeRowMatcher(const PlanData& plan, bool taskRows, const std::string& field,
                           const std::string& test, const Variant& value, bool matchCase, int32_t lcid) {

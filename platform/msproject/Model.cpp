@@ -27,7 +27,13 @@ void RecordError(int32_t number, const std::string& source, const std::string& d
 // ---------------------------------------------------------------- text
 
 std::string Fold(std::string_view s) {
-    std::string out(s);
+    std::string out;
+    FoldInto(s, out);
+    return out;
+}
+
+void FoldInto(std::string_view s, std::string& out) {
+    out.assign(s);
     for (size_t i = 0; i < out.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(out[i]);
         if (c < 0x80) {
@@ -38,11 +44,26 @@ std::string Fold(std::string_view s) {
             ++i;
         }
     }
-    return out;
 }
 
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && Fold(a) == Fold(b);
+    if (a.size() != b.size()) return false;
+    // Folded byte by byte as Fold does, without copies: a lead byte 0xC3 folds the byte after it.
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == 0xC3 || y == 0xC3) {
+            if (x != y) return false;
+            if (++i == a.size()) return true;
+            x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+            if (x >= 0x80 && x <= 0x9E && x != 0x97) x += 0x20;
+            if (y >= 0x80 && y <= 0x9E && y != 0x97) y += 0x20;
+        } else {
+            if (x >= 'A' && x <= 'Z') x += 32;
+            if (y >= 'A' && y <= 'Z') y += 32;
+        }
+        if (x != y) return false;
+    }
+    return true;
 }
 
 std::string Trim(std::string_view s) {
@@ -176,6 +197,31 @@ void PlanData::Renumber() {
         if (tasks[i]) tasks[i]->id = static_cast<int32_t>(i + 1);
     for (size_t i = 0; i < resources.size(); ++i)
         if (resources[i]) resources[i]->id = static_cast<int32_t>(i + 1);
+    RowsChanged();
+    fieldIndexes.clear();
+}
+
+void PlanData::TasksChanged(size_t from, size_t entered) {
+    for (size_t i = from; i < tasks.size(); ++i)
+        if (tasks[i]) tasks[i]->id = static_cast<int32_t>(i + 1);
+    // Without a collapsed task every task is a row, whatever the list holds.
+    if (rowCache.valid && rowCache.taskView) {
+        bool stillAll = rowCache.noneCollapsed;
+        for (size_t i = from; stillAll && i < from + entered && i < tasks.size(); ++i)
+            if (tasks[i] && tasks[i]->collapsed) stillAll = false;
+        if (!stillAll) RowsChanged();
+    }
+    if (entered > 0) RowsEntered(*this, true, from, entered);
+}
+
+void PlanData::ResourcesChanged(size_t from, size_t entered) {
+    for (size_t i = from; i < resources.size(); ++i)
+        if (resources[i]) resources[i]->id = static_cast<int32_t>(i + 1);
+    if (entered > 0) RowsEntered(*this, false, from, entered);
+}
+
+void PlanData::OutlineChanged() {
+    if (rowCache.valid && rowCache.taskView && !rowCache.noneCollapsed) RowsChanged();
 }
 
 bool PlanData::TaskView() const {
@@ -368,13 +414,52 @@ void DeleteTaskSlots(PlanData& plan, int from, int to) {
             a->deleted = true;
     }
     plan.tasks.erase(plan.tasks.begin() + from, plan.tasks.begin() + to);
-    plan.Renumber();
+    plan.TasksChanged(from);
     plan.Touch();
 }
 
-std::vector<int> VisibleRows(const PlanData& plan) {
-    std::vector<int> rows;
+ViewRows ViewRows::All(size_t count) {
+    ViewRows v;
+    v.count_ = count;
+    return v;
+}
+
+ViewRows ViewRows::Of(std::vector<int> slots, size_t slotCount) {
+    ViewRows v;
+    v.count_ = slots.size();
+    auto rowOf = std::make_shared<std::vector<int32_t>>(slotCount, 0);
+    for (size_t i = 0; i < slots.size(); ++i)
+        (*rowOf)[slots[i]] = static_cast<int32_t>(i + 1);
+    v.rows_ = std::make_shared<const std::vector<int>>(std::move(slots));
+    v.rowOf_ = std::move(rowOf);
+    return v;
+}
+
+int32_t ViewRows::RowOf(int slot) const {
+    if (slot < 0) return 0;
+    if (!rows_) return static_cast<size_t>(slot) < count_ ? slot + 1 : 0;
+    return static_cast<size_t>(slot) < rowOf_->size() ? (*rowOf_)[slot] : 0;
+}
+
+std::vector<int> ViewRows::Slots() const {
+    if (rows_) return *rows_;
+    std::vector<int> out(count_);
+    for (size_t i = 0; i < count_; ++i)
+        out[i] = static_cast<int>(i);
+    return out;
+}
+
+ViewRows VisibleRows(const PlanData& plan) {
     bool taskView = plan.TaskView();
+    RowCache& cache = plan.rowCache;
+    const size_t slotCount = taskView ? plan.tasks.size() : plan.resources.size();
+    if (cache.valid && cache.taskView == taskView && plan.filter.empty()) {
+        // Every slot a row: the count is the list's as it is now.
+        if (cache.rows.AllSlots()) return ViewRows::All(slotCount);
+        return cache.rows;
+    }
+    std::vector<int> rows;
+    bool noneCollapsed = true;
     const FilterDef* filter = nullptr;
     if (!plan.filter.empty()) {
         filter = FindFilter(plan.items, plan.filter, taskView);
@@ -403,6 +488,7 @@ std::vector<int> VisibleRows(const PlanData& plan) {
                 hideBelow = INT_MAX;
             else
                 continue;
+            if (t->collapsed) noneCollapsed = false;
             if (t->collapsed && HasChildren(plan, *t)) hideBelow = t->level;
             if (filter && !passes(slot)) continue;
             rows.push_back(slot);
@@ -417,7 +503,10 @@ std::vector<int> VisibleRows(const PlanData& plan) {
             rows.push_back(slot);
         }
     }
-    return rows;
+    ViewRows view = rows.size() == slotCount ? ViewRows::All(slotCount) : ViewRows::Of(std::move(rows), slotCount);
+    // A filter's rows depend on the fields' values: they are worked out at every call.
+    if (!filter && plan.filter.empty()) cache = RowCache{true, taskView, noneCollapsed, view};
+    return view;
 }
 
 // ---------------------------------------------------------------- values

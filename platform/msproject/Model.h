@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/automation/Date.h"
@@ -41,6 +42,7 @@ inline constexpr int32_t kServerGone = 462;
 // ---------------------------------------------------------------- text helpers
 // Letter case folded for ASCII and the Latin-1 letters of UTF-8 ("Größer" and "GRÖSSER" aside).
 std::string Fold(std::string_view s);
+void FoldInto(std::string_view s, std::string& out); // the same into a string kept by the caller
 bool SameText(std::string_view a, std::string_view b);
 std::string Trim(std::string_view s);
 
@@ -212,6 +214,48 @@ struct PropertyData {
 
 struct AppState;
 
+// The rows of a view: slots of the task or resource list in row order (blank rows included unless a
+// filter hides them). Without hidden rows every slot is a row and nothing is held but the count.
+class ViewRows {
+public:
+    static ViewRows All(size_t count);
+    static ViewRows Of(std::vector<int> slots, size_t slotCount);
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    bool AllSlots() const { return !rows_; }
+    int operator[](size_t i) const { return rows_ ? (*rows_)[i] : static_cast<int>(i); }
+    // The 1-based row of a slot; 0 when the slot is hidden or past the end.
+    int32_t RowOf(int slot) const;
+    std::vector<int> Slots() const;
+
+private:
+    size_t count_ = 0;
+    std::shared_ptr<const std::vector<int>> rows_;      // null: every slot is a row
+    std::shared_ptr<const std::vector<int32_t>> rowOf_; // by slot
+};
+
+// What the planning program keeps between calls to answer them fast, worked out again when the plan
+// changes in a way that may make it wrong.
+struct RowCache {
+    bool valid = false;
+    bool taskView = true;
+    bool noneCollapsed = true; // no listed task was collapsed when the rows were worked out
+    ViewRows rows;
+};
+// Rows of a list by a text field's folded value ("equals") or by the three-byte pieces of it
+// ("contains"). A row stands under every value its field had while it was indexed; the search tests
+// each candidate as it is now, so entries left over from old values cost time, never a wrong answer.
+struct FieldIndex {
+    std::unordered_map<std::string, std::vector<std::weak_ptr<void>>> rows;
+    size_t entries = 0, built = 0; // built: the entries when it was last built
+};
+struct FieldIndexKey {
+    bool taskRows = true;
+    int code = 0, index = 0;
+    bool pieces = false; // "contains": keyed by three-byte pieces
+    auto operator<=>(const FieldIndexKey&) const = default;
+};
+
 struct PlanData : std::enable_shared_from_this<PlanData> {
     AppState* app = nullptr;
     bool deleted = false;       // closed
@@ -243,8 +287,21 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
     std::vector<int32_t> selection; // view rows, sorted; empty: the active row only
     bool sheetSelected = false;
 
+    mutable RowCache rowCache;
+    mutable std::map<FieldIndexKey, FieldIndex> fieldIndexes;
+
     void Touch() { saved = false; }
+    // Numbers every task and resource afresh, and drops what is kept for the view and the search
+    // (after the plan was read from its file, for example).
     void Renumber();
+    // The task list changed from slot `from` on, `entered` tasks having been put in at `from`: numbers
+    // the tasks from there and keeps the view's rows and the search indexes in step.
+    void TasksChanged(size_t from, size_t entered = 0);
+    void ResourcesChanged(size_t from, size_t entered = 0);
+    // Levels or the order of tasks changed: hidden rows may move.
+    void OutlineChanged();
+    // A task was collapsed or expanded, or the view or filter changed: the rows are worked out again.
+    void RowsChanged() const { rowCache.valid = false; }
     bool TaskView() const;
     const CalendarData* ProjectCalendar() const;
     std::shared_ptr<CalendarData> CalendarByName(std::string_view name) const;
@@ -282,7 +339,7 @@ inline void CheckFieldIndex(int n, int max) {
 
 // Rows of the active view: slot indexes into tasks (task view) or resources (resource view),
 // blank rows included as their slot unless a filter hides them.
-std::vector<int> VisibleRows(const PlanData& plan);
+ViewRows VisibleRows(const PlanData& plan);
 
 // ---------------------------------------------------------------- fields by name
 enum class FieldType { Text, YesNo, Number, Date, MaybeDate, Duration, Work, Integer };
@@ -311,6 +368,22 @@ double UnitMinutes(const PlanData& plan, int32_t unit);
 using RowMatcher = std::function<bool(int slot)>;
 RowMatcher MakeRowMatcher(const PlanData& plan, bool taskRows, const std::string& field,
                           const std::string& test, const Variant& value, bool matchCase, int32_t lcid);
+// The number of a test word of the language `lcid` (1 "equals" .. 11 "contains exactly"; "=" is 1).
+int TestIndex(const std::string& test, int32_t lcid);
+// The text behind a text field of a row, or nullptr for a field that is not held as text.
+bool HeldAsText(bool taskRows, const FieldRef& f);
+const std::string* TextOf(const PlanData& plan, bool taskRows, int slot, const FieldRef& f);
+// The slots of the rows that may pass such a test, from the field's index (built when first needed);
+// nullopt when the test cannot be answered from an index (then every row is tried). The slots are
+// listed rows, each tested as it is now; hidden ones are among them.
+std::optional<std::vector<int>> CandidateSlots(const PlanData& plan, bool taskRows, const std::string& field,
+                                               const std::string& test, const Variant& value, bool matchCase,
+                                               int32_t lcid);
+// A text field of a task or resource was written: its index, if there is one, learns the new value.
+void FieldWritten(const PlanData& plan, const TaskData& t, const FieldRef& f);
+void FieldWritten(const PlanData& plan, const ResourceData& r, const FieldRef& f);
+// Rows put into a list learn every index of that list.
+void RowsEntered(const PlanData& plan, bool taskRows, size_t from, size_t count);
 // The words of the user interface language: index 1..11 the tests, 12 "Yes", 13 "No".
 const std::array<std::string, 14>& LanguageWords(int32_t lcid);
 

@@ -189,10 +189,10 @@ void Resource::Delete() {
         for (size_t i = 0; i < p.resources.size(); ++i)
             if (p.resources[i].get() == &r) {
                 p.resources.erase(p.resources.begin() + static_cast<long>(i));
+                p.ResourcesChanged(i);
                 break;
             }
         r.deleted = true;
-        p.Renumber();
         p.Touch();
     });
 }
@@ -233,7 +233,7 @@ Resource Resources::Add(const std::string& Name, std::optional<int32_t> Before) 
         size_t slot =
             Before && static_cast<size_t>(*Before) <= p.resources.size() ? *Before - 1 : p.resources.size();
         p.resources.insert(p.resources.begin() + static_cast<long>(slot), r);
-        p.Renumber();
+        p.ResourcesChanged(slot, 1);
         p.Touch();
         return Wrap(r);
     });

@@ -22,6 +22,7 @@ void IndentTask(PlanData& plan, TaskData& t) {
     int end = SubtreeEnd(plan, slot);
     for (int i = slot; i < end; ++i)
         if (plan.tasks[i]) ++plan.tasks[i]->level;
+    plan.OutlineChanged();
     plan.Touch();
 }
 
@@ -31,6 +32,7 @@ void OutdentTask(PlanData& plan, TaskData& t) {
     int end = SubtreeEnd(plan, slot);
     for (int i = slot; i < end; ++i)
         if (plan.tasks[i]) --plan.tasks[i]->level;
+    plan.OutlineChanged();
     plan.Touch();
 }
 
@@ -53,7 +55,7 @@ std::shared_ptr<TaskData> InsertTask(PlanData& plan, std::string name, std::opti
     auto t = NewTask(plan, std::move(name));
     t->level = level;
     plan.tasks.insert(plan.tasks.begin() + slot, t);
-    plan.Renumber();
+    plan.TasksChanged(slot, 1);
     plan.Touch();
     return t;
 }
@@ -348,6 +350,7 @@ void Task::OutlineOutdent() {
 }
 void Task::OutlineShowAllTasks() {
     WithTask(*this, [](PlanData& p, TaskData& t) {
+        p.RowsChanged();
         if (t.level == 0) {
             for (auto& x : p.tasks)
                 if (x) x->collapsed = false;
@@ -359,10 +362,16 @@ void Task::OutlineShowAllTasks() {
     });
 }
 void Task::OutlineShowSubTasks() {
-    WithTask(*this, [](PlanData&, TaskData& t) { t.collapsed = false; });
+    WithTask(*this, [](PlanData& p, TaskData& t) {
+        t.collapsed = false;
+        p.RowsChanged();
+    });
 }
 void Task::OutlineHideSubTasks() {
-    WithTask(*this, [](PlanData&, TaskData& t) { t.collapsed = true; });
+    WithTask(*this, [](PlanData& p, TaskData& t) {
+        t.collapsed = true;
+        p.RowsChanged();
+    });
 }
 
 Assignments Task::Assignments() const {

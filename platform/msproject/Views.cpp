@@ -20,13 +20,13 @@ void SelectOnly(PlanData& p, int32_t row) {
 }
 
 // Slots of the selected rows, ascending (rows past the last are left out).
-std::vector<int> SelectedSlots(const PlanData& p, const std::vector<int>& rows) {
+std::vector<int> SelectedSlots(const PlanData& p, const ViewRows& rows) {
     std::vector<int> out;
     auto add = [&](int32_t row) {
         if (row >= 1 && row <= static_cast<int32_t>(rows.size())) out.push_back(rows[row - 1]);
     };
     if (p.sheetSelected) {
-        out = rows;
+        out = rows.Slots();
     } else if (p.selection.empty()) {
         add(p.activeRow);
     } else {
@@ -52,12 +52,6 @@ std::vector<std::shared_ptr<TaskData>> SelectedHeads(const PlanData& p) {
 
 void RequireTaskView(const PlanData& p) {
     if (!p.TaskView()) Fail(kAppError, "This command is not available in a resource view.");
-}
-
-// The row of a slot in the view, or 0 when it is hidden.
-int32_t RowOfSlot(const std::vector<int>& rows, int slot) {
-    auto it = std::find(rows.begin(), rows.end(), slot);
-    return it == rows.end() ? 0 : static_cast<int32_t>(it - rows.begin() + 1);
 }
 
 void DropClipboard(AppState& s) {
@@ -96,11 +90,34 @@ bool RunFind(AppState& s, bool forward) {
     const auto& f = s.lastFind;
     bool taskView = p.TaskView();
     RowMatcher match = MakeRowMatcher(p, taskView, f.field, f.test, f.value, f.matchCase, s.uiLanguage);
-    std::vector<int> rows = VisibleRows(p);
+    const ViewRows rows = VisibleRows(p);
     const int n = static_cast<int>(rows.size());
     if (n == 0) return false;
     int active = p.activeRow;
     bool inside = active >= 1 && active <= n;
+    // Where the index knows the candidates, the one that comes first in the search order wins: the
+    // order of the row-by-row search below (after the active row, wrapping, the active row last).
+    if (auto candidates =
+            CandidateSlots(p, taskView, f.field, f.test, f.value, f.matchCase, s.uiLanguage)) {
+        auto place = [&](int row) {
+            if (inside) return forward ? (row - 1 - active + n) % n : (active - 1 - row + n) % n;
+            return forward ? row - 1 : n - row;
+        };
+        int32_t best = 0;
+        int bestPlace = n;
+        for (int slot : *candidates) {
+            int32_t row = rows.RowOf(slot);
+            if (row == 0) continue;
+            int at = place(row);
+            if (at < bestPlace && match(slot)) {
+                best = row;
+                bestPlace = at;
+            }
+        }
+        if (best == 0) return false;
+        SelectOnly(p, best);
+        return true;
+    }
     for (int k = 0; k < n; ++k) {
         int row; // 1-based; the active row itself comes last
         if (inside)
@@ -309,7 +326,7 @@ void Application::EditCut() {
         for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
             p.tasks.erase(p.tasks.begin() + it->first, p.tasks.begin() + it->second);
         s.clipboardIsCut = true;
-        p.Renumber();
+        p.TasksChanged(ranges.front().first);
         p.Touch();
         SelectOnly(p, p.activeRow);
     });
@@ -389,9 +406,9 @@ void Application::EditPaste() {
         }
         p.tasks.insert(p.tasks.begin() + slot, block.begin(), block.end());
         s.clipboardUsed = true;
-        p.Renumber();
+        p.TasksChanged(slot, block.size());
         p.Touch();
-        int32_t row = RowOfSlot(VisibleRows(p), slot);
+        int32_t row = VisibleRows(p).RowOf(slot);
         SelectOnly(p, row > 0 ? row : p.activeRow);
     });
 }
@@ -418,7 +435,7 @@ void Application::EditDelete() {
                 }
                 p.resources.erase(p.resources.begin() + *it);
             }
-            p.Renumber();
+            p.ResourcesChanged(slots.front());
             p.Touch();
             SelectOnly(p, p.activeRow);
             return;
@@ -447,11 +464,12 @@ void Application::EditInsert() {
         if (p.TaskView()) {
             int slot = inside ? rows[p.activeRow - 1] : static_cast<int>(p.tasks.size());
             p.tasks.insert(p.tasks.begin() + slot, nullptr);
+            p.TasksChanged(slot, 1);
         } else {
             int slot = inside ? rows[p.activeRow - 1] : static_cast<int>(p.resources.size());
             p.resources.insert(p.resources.begin() + slot, nullptr);
+            p.ResourcesChanged(slot, 1);
         }
-        p.Renumber();
         p.Touch();
         SelectOnly(p, p.activeRow);
     });
@@ -464,6 +482,7 @@ void Application::OutlineShowAllTasks() {
         auto& p = state_->Active();
         for (auto& t : p.tasks)
             if (t) t->collapsed = false;
+        p.RowsChanged();
     });
 }
 
@@ -491,6 +510,7 @@ void Application::OutlineShowSubTasks() {
         RequireTaskView(p);
         for (const auto& t : SelectedHeads(p))
             t->collapsed = false;
+        p.RowsChanged();
     });
 }
 
@@ -500,6 +520,7 @@ void Application::OutlineHideSubTasks() {
         RequireTaskView(p);
         for (const auto& t : SelectedHeads(p))
             t->collapsed = true;
+        p.RowsChanged();
     });
 }
 
@@ -536,6 +557,8 @@ void Application::Sort(const SortArgs& args) {
         if (keys.empty()) Fail(kAppError, "The argument value is not valid.");
         if (taskView) {
             p.tasks = SortRun(p, p.tasks, keys);
+            p.TasksChanged(0);
+            p.OutlineChanged();
         } else {
             std::vector<std::shared_ptr<ResourceData>> named, blanks;
             for (auto& r : p.resources)
@@ -549,8 +572,8 @@ void Application::Sort(const SortArgs& args) {
             });
             named.insert(named.end(), blanks.begin(), blanks.end());
             p.resources = named;
+            p.ResourcesChanged(0);
         }
-        p.Renumber();
         p.Touch();
     });
 }
@@ -565,6 +588,7 @@ void Application::ViewApply(const std::string& Name, bool) {
         if (!v) Fail(kAppError, "There is no view named \"" + Name + "\".");
         p.currentView = v->name;
         p.filter.clear();
+        p.RowsChanged();
         if (!v->filter.empty()) {
             const FilterDef* f = LookupFilter(p, v->filter, v->task);
             if (f && !SameText(f->name, v->task ? "All Tasks" : "All Resources")) p.filter = f->name;
@@ -583,6 +607,7 @@ void Application::FilterApply(const std::string& Name) {
             Fail(kAppError, "There is no " + std::string(task ? "task" : "resource") + " filter named \"" +
                                 Name + "\".");
         p.filter = SameText(f->name, task ? "All Tasks" : "All Resources") ? std::string() : f->name;
+        p.RowsChanged();
         SelectOnly(p, 1);
     });
 }
@@ -601,6 +626,7 @@ void Application::ViewEditSingle(const std::string& Name, bool Create, bool Task
             it = p.items.views.end() - 1;
         }
         it->task = TaskView;
+        p.RowsChanged();
         if (!Table.empty()) it->table = Table;
         if (!Filter.empty()) it->filter = Filter;
         p.Touch();
