@@ -1,5 +1,7 @@
 #include "platform/msproject/Application.h"
 
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 
 #include "platform/automation/ClassRegistry.h"
@@ -41,7 +43,10 @@ void WritePlan(PlanData& p, const std::filesystem::path& file) {
         if (!std::filesystem::is_directory(file.parent_path()))
             Fail(kAppError, "The folder " + file.parent_path().string() + " does not exist.");
     }
-    if (!os::WriteFileAtomically(file, SerializePlan(p))) Fail(kAppError, "The file could not be saved.");
+    if (!os::WriteFileAtomically(file, SerializePlan(p))) {
+        const int error = errno;
+        Fail(kAppError, "The file \"" + file.string() + "\" could not be saved (" + std::strerror(error) + ").");
+    }
 }
 
 } // namespace
@@ -68,7 +73,14 @@ Application::Application(const ApplicationOptions& o) : state_(std::make_shared<
         auto hook = o.projectActivated;
         s.projectActivated = [hook](PlanData& p) { hook(MakeHandle<Project>(p.shared_from_this())); };
     }
-    Guard([&] { s.LoadGlobal(); });
+    Guard([&] {
+        try {
+            s.LoadGlobal();
+        } catch (...) {
+            s.running = false; // without its global template the program does not start
+            throw;
+        }
+    });
 }
 
 Application::~Application() {
@@ -122,6 +134,10 @@ bool Application::Running() const {
     return state_->running;
 }
 
+std::vector<std::string> Application::StartNotices() const {
+    return state_->notices;
+}
+
 // ---------------------------------------------------------------- plans and files
 
 Projects Application::Projects() const {
@@ -167,7 +183,7 @@ void Application::FileOpen(const std::string& Name, bool) {
         if (!std::filesystem::is_regular_file(file, ec) || !os::ReadWholeFile(file, text))
             Fail(kAppError, "The file \"" + Name + "\" was not found.");
         auto p = NewPlan(&s);
-        DeserializePlan(*p, text);
+        DeserializePlan(*p, text, file.string());
         p->name = name;
         p->folder = folder;
         p->file = file;

@@ -346,8 +346,12 @@ struct AppState {
     std::filesystem::path programFolder; // fixed when the instance starts
     std::filesystem::path ProgramFolder() const;
     std::filesystem::path GlobalTemplateFile() const;
-    void SaveGlobal() const;
+    // Writes the global template when this instance changed it.
+    void SaveGlobal();
     void LoadGlobal();
+    std::string globalRead;    // the template file as this instance last read or wrote it
+    std::string globalWritten; // the global items as they stood then
+    std::vector<std::string> notices; // what the program had to tell when it started
     bool Alert(const std::string& message); // true to go on
     PlanData& Active();
     void Activate(const std::shared_ptr<PlanData>& plan);
@@ -355,7 +359,9 @@ struct AppState {
 
 // ---------------------------------------------------------------- plan files
 std::string SerializePlan(const PlanData& plan);
-void DeserializePlan(PlanData& plan, const std::string& text); // throws AutomationError
+// Reads a plan; throws AutomationError naming `fileName`, the row and the field when the file is
+// damaged, holds what the program could not have written, or is of a newer format.
+void DeserializePlan(PlanData& plan, const std::string& text, const std::string& fileName = {});
 std::string SerializeGlobal(const ItemStore& global);
 ItemStore DeserializeGlobal(const std::string& text);
 std::filesystem::path StoragePath(const std::string& folder, const std::string& name);
