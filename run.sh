@@ -2,6 +2,7 @@
 # Set-up, build and run on a fresh Debian machine.
 #   ./run.sh demo    build everything and run the main job
 #   ./run.sh test    build everything and run all tests
+#   ./run.sh test-sanitize   the same in build-asan/, built with the sanitizers
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,13 +23,16 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
+# build [FOLDER [CMAKE ARGS...]]: configures FOLDER (default build/) once, then builds it.
 build() {
+    local folder="${1:-build}"
+    shift || true
     local generator=()
     command -v ninja >/dev/null && generator=(-G Ninja)
-    if [ ! -f build/CMakeCache.txt ]; then
-        cmake -S . -B build "${generator[@]}" ${KOVA_CMAKE_ARGS:-}
+    if [ ! -f "$folder/CMakeCache.txt" ]; then
+        cmake -S . -B "$folder" "${generator[@]}" ${KOVA_CMAKE_ARGS:-} "$@"
     fi
-    cmake --build build -j"$(nproc)"
+    cmake --build "$folder" -j"$(nproc)"
 }
 
 case "${1:-}" in
@@ -63,8 +67,17 @@ test)
     build
     ctest --test-dir build --output-on-failure --no-tests=error -j"$(nproc)" -LE bench
     ;;
+test-sanitize)
+    # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/; any
+    # report ends the test that made it.
+    install_missing
+    build build-asan -DKOVA_SANITIZE=ON
+    ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}" \
+        ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$(nproc)" -LE bench
+    ;;
 *)
-    echo "usage: $0 demo|test" >&2
+    echo "usage: $0 demo|test|test-sanitize" >&2
     exit 2
     ;;
 esac
