@@ -188,6 +188,12 @@ void Application::FileOpen(const std::string& Name, bool) {
         p->folder = folder;
         p->file = file;
         p->saved = true;
+        if (!p->Hold()) {
+            if (!s.Alert("\"" + name + "\" is in use by another user or program. It opens read-only: save "
+                         "your changes under another name."))
+                Fail(kAppError, "The file \"" + Name + "\" is in use and was not opened.");
+            p->readOnly = true;
+        }
         if (!FindView(p->items, p->currentView) && !FindView(s.global, p->currentView))
             p->currentView = "Gantt Chart";
         p->windowNumber = ++s.windowCounter;
@@ -203,6 +209,9 @@ void SaveTo(AppState& s, PlanData& p, const std::string& path) {
     if (name.empty()) Fail(kAppError, "The file name is not valid.");
     name = WithExtension(name);
     auto file = StoragePath(folder, name);
+    std::error_code ec;
+    if (p.readOnly && !p.file.empty() && std::filesystem::equivalent(p.file, file, ec))
+        Fail(kAppError, "\"" + p.name + "\" is open read-only: save it under another name.");
     std::string oldFolder = p.folder;
     p.folder = folder;
     try {
@@ -214,12 +223,17 @@ void SaveTo(AppState& s, PlanData& p, const std::string& path) {
     p.name = name;
     p.file = file;
     p.saved = true;
+    p.readOnly = false;
+    p.Hold();
     s.SaveGlobal();
 }
 
 void SavePlan(AppState& s, PlanData& p) {
-    if (p.file.empty()) {
-        // Never saved: the Save As dialog; Cancel leaves the plan unsaved without an error.
+    if (p.file.empty() || p.readOnly) {
+        // Never saved, or open read-only: the Save As dialog; Cancel leaves the plan unsaved without an
+        // error.
+        if (p.readOnly && !s.saveAsPrompt)
+            Fail(kAppError, "\"" + p.name + "\" is open read-only: save it under another name.");
         std::optional<std::string> answer;
         if (s.saveAsPrompt) answer = s.saveAsPrompt(p);
         if (!answer || answer->empty()) return;
@@ -228,6 +242,7 @@ void SavePlan(AppState& s, PlanData& p) {
     }
     WritePlan(p, p.file);
     p.saved = true;
+    p.Hold(); // the saved file is a new one on disk
     s.SaveGlobal();
 }
 
@@ -238,6 +253,7 @@ void ClosePlan(AppState& s, const std::shared_ptr<PlanData>& p, int32_t save) {
         if (!p->saved) return; // the Save As dialog was cancelled: the plan stays open
     }
     p->deleted = true;
+    p->Release();
     for (auto& t : p->tasks)
         if (t) t->deleted = true;
     std::erase(s.plans, p);

@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include "platform/msproject/Model.h"
@@ -221,6 +224,24 @@ std::string PlanData::Title() const {
     std::string n = name;
     if (n.size() > 4 && SameText(n.substr(n.size() - 4), ".mpp")) n.resize(n.size() - 4);
     return n;
+}
+
+bool PlanData::Hold() {
+    Release();
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true; // nothing on disk to share yet
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    holdFd = fd;
+    return true;
+}
+
+void PlanData::Release() {
+    // Closing, never unlocking: a child process that shares the descriptor must not end the hold.
+    if (holdFd >= 0) ::close(holdFd);
+    holdFd = -1;
 }
 
 std::shared_ptr<PlanData> NewPlan(AppState* app) {

@@ -243,6 +243,18 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
     std::vector<int32_t> selection; // view rows, sorted; empty: the active row only
     bool sheetSelected = false;
 
+    // Whether another instance (of any process) has the file open: the first to open a plan holds it
+    // until it closes it, and the others open it read-only; a save of theirs goes to another file.
+    // The hold ends with its process, so a killed instance leaves no stale one.
+    bool readOnly = false;
+    int holdFd = -1;
+    bool Hold(); // false when another instance holds the file
+    void Release();
+    PlanData() = default;
+    PlanData(const PlanData&) = delete;
+    PlanData& operator=(const PlanData&) = delete;
+    ~PlanData() { Release(); }
+
     void Touch() { saved = false; }
     void Renumber();
     bool TaskView() const;

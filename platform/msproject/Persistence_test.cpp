@@ -564,6 +564,54 @@ TEST_F(GlobalTemplate, AReadOnlyTemplateIsReportedAndKept) {
     EXPECT_EQ(Bytes(file), before);
 }
 
+
+// A plan open in one instance opens read-only in an instance of another process, after its message;
+// a save there goes to another file and never over the plan. Once the first closes it, it is free.
+TEST_F(GlobalTemplate, APlanOpenElsewhereOpensReadOnly) {
+    const fs::path file = Folder() / "Shared.mpp", other = Folder() / "Mine.mpp";
+    app->FileSaveAs(file.string());
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    const std::string before = Bytes(file);
+    auto second = [&](bool answer, std::optional<std::string> saveAs) {
+        return InChildProcess([&] {
+            std::string said;
+            ApplicationOptions o;
+            o.alertPrompt = [&](const std::string& m) {
+                said = m;
+                return answer;
+            };
+            if (saveAs) o.saveAsPrompt = [&](const Project&) { return saveAs; };
+            auto a = StartApplication(o);
+            a->FileOpen(file.string());
+            if (!answer) return automation::Err().Description.find("is in use and was not opened") !=
+                                           std::string::npos && a->Projects().Count() == 0
+                                       ? 0
+                                       : 1;
+            if (automation::Err().Number != 0) return 2;
+            if (said.find("\"Shared.mpp\" is in use by another user or program. It opens read-only") ==
+                std::string::npos)
+                return said.empty() ? 9 : 3;
+            a->ActiveProject().Tasks().Add("Stale change");
+            a->FileSave();
+            if (!saveAs) {
+                return automation::Err().Description == "\"Shared.mpp\" is open read-only: save it under another name."
+                           ? 0
+                           : 4;
+            }
+            if (automation::Err().Number != 0) return 5;
+            return a->ActiveProject().Name() == "Mine.mpp" ? 0 : 6;
+        });
+    };
+    EXPECT_EQ(second(false, std::nullopt), 0);
+    EXPECT_EQ(second(true, std::nullopt), 0);
+    EXPECT_EQ(second(true, other.string()), 0);
+    EXPECT_EQ(Bytes(file), before);
+    EXPECT_TRUE(fs::exists(other));
+    app->FileClose(pjDoNotSave);
+    // Free now: it opens without a word (9 is the exit code for no message).
+    EXPECT_EQ(second(true, std::nullopt), 9);
+}
+
 TEST_F(GlobalTemplate, OnePerLanguageFolder) {
     EXPECT_EQ(fs::path(app->GlobalTemplatePath()), home.path() / "msproject" / "1033" / "GLOBAL.MPT");
     EXPECT_TRUE(fs::exists(app->GlobalTemplatePath()));
