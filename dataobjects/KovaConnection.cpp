@@ -44,6 +44,7 @@ KovaConnection::KovaConnection() {
     } else {
         record = ObjectOf(Call(CurrentManager, "Show"));
         if (Err().Number != 0) {
+            StartFailure = Err().Description;
             Err().Raise(888, kStartUpSource, kNotStarted);
             Connector = "";
         } else {

@@ -26,6 +26,9 @@ public:
     ~KovaConnection() override;
 
     std::string Connector;
+    // Why the backend did not answer when the connection was made "not started" (888): the
+    // middleware's own reason, such as a database that cannot be opened; empty otherwise.
+    std::string StartFailure;
     int32_t CompanyNumber = 0;
     const std::string& Hostname() const { return hostname_; }
     std::string KovaRelease;

@@ -172,6 +172,7 @@ void KovaResourceData::Transfer(const KindOfResource& kind, OptionalCollection<K
                                 const std::string& project, bool general, bool projectSpecific) {
     Err().Clear();
     target = Collection<KovaResource>();
+    RefusedRecords.clear();
     if (general) ReadSection(kind, kind.standardManager, kind.standardFailure, kind.standard, nullptr);
     // The error state is not cleared between the sections: an error left by the general one (its
     // manager, or the last record's reads) makes the project section report and skip too.
@@ -256,16 +257,28 @@ void KovaResourceData::AddResource(int32_t ResourceKind, Object& ListElement, bo
         };
         auto trimmed = [&](const char* getter) { return Trim(CStr(Call(e, getter))); };
         KovaResource& r = *record;
+        // A number too large for its field costs this record only: it is left out and named, and its
+        // overflow does not stay behind to fail the rest of the kind.
+        std::string overflow;
+        auto number = [&](auto& field, const char* getter, auto convert, const char* what) {
+            if (!Assign(field, [&] { return convert(Call(e, getter)); }) &&
+                Err().Number == platform::automation::errors::Overflow) {
+                overflow += (overflow.empty() ? "" : ", ") + std::string(what);
+                Err().Clear();
+            }
+        };
+        auto lng = [](const Variant& v) { return CLng(v); };
+        auto sng = [](const Variant& v) { return CSng(v); };
         if (ResourceKind <= 5) {
             const CostObjectGetters& g = kCostObjectGetters[ResourceKind - 1];
             Assign(r.Code, [&] { return scrubbed(g.code); });
             Assign(r.Description, [&] { return scrubbed(g.description); });
             if (ResourceKind == 5) {
                 Assign(r.Calendar, [&] { return trimmed("getEquipmentCalendar"); });
-                Assign(r.AvailableUnits, [&] { return CLng(Call(e, "getNoOfAvailableUnits")); });
+                number(r.AvailableUnits, "getNoOfAvailableUnits", lng, "the available units");
             }
             Assign(r.Unit, [&] { return trimmed(g.unit); });
-            if (g.rate) Assign(r.StandardRate, [&] { return CSng(Call(e, g.rate)); });
+            if (g.rate) number(r.StandardRate, g.rate, sng, ResourceKind == 5 ? "the cost rate" : "the cost price");
             Assign(r.Project, [&] { return IsProjectSpecific ? trimmed("getProjectID") : std::string(); });
             if (IsProjectSpecific) {
                 r.ResourceNameInMsP = type + s + r.Project + s + r.Code + " " + r.Description;
@@ -286,14 +299,18 @@ void KovaResourceData::AddResource(int32_t ResourceKind, Object& ListElement, bo
             Assign(r.Code, [&] { return scrubbed("getTradeGroupID"); });
             Assign(r.Description, [&] { return scrubbed("getTradeGroupDescription"); });
             Assign(r.Calendar, [&] { return trimmed("getTradeGroupCalendar"); });
-            Assign(r.StandardRate, [&] { return CSng(Call(e, "getCostRate")); });
-            Assign(r.AvailableUnits, [&] { return CLng(Call(e, "getNumberOfEmployees")); });
+            number(r.StandardRate, "getCostRate", sng, "the cost rate");
+            number(r.AvailableUnits, "getNumberOfEmployees", lng, "the number of employees");
             r.ResourceNameInMsP = type + s + r.Code + " " + r.Description;
             r.ResourceCodeInMsP = type + s + r.Code;
         }
-        OptionalCollection<KovaResource>& target = CollectionOf(ResourceKind);
-        if (!target) target = Collection<KovaResource>();
-        target->push_back(record);
+        if (!overflow.empty()) {
+            RefusedRecords.push_back(r.ResourceNameInMsP + " (" + overflow + " out of range)");
+        } else {
+            OptionalCollection<KovaResource>& target = CollectionOf(ResourceKind);
+            if (!target) target = Collection<KovaResource>();
+            target->push_back(record);
+        }
     }
     record.reset();
     ListElement.Release();

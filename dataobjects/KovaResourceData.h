@@ -35,6 +35,9 @@ public:
     OptionalCollection<KovaResource> Sundries;
     OptionalCollection<KovaResource> Employees;
     OptionalCollection<KovaResource> TradeGroups;
+    // Records of the last transfer left out because a number of theirs does not fit (an overflow), each
+    // as "CODE IN THE PLAN (what did not fit)".
+    std::vector<std::string> RefusedRecords;
 
     // The connector and the availability type are accepted and not used. The two flags select the
     // general cost objects and the project's own ones (of KovaProject).

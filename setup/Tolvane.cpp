@@ -178,10 +178,20 @@ bool InstallIntoGlobalTemplate() {
     // 11. Saving the blank plan makes the program write the global template.
     const std::string scratch = ServerPath + kScratchPlanName;
     ProjectApp->FileSaveAs(scratch, "MSProject.MPP");
+    // When the template could not be written nothing was installed, whatever is in memory.
+    const std::string saveFailure = Err().Number != 0 ? Err().Description : std::string();
     Err().Clear();
     Progress(90);
-    ProjectApp->FileClose();
+    ProjectApp->FileClose(saveFailure.empty() ? msp::pjPromptSave : msp::pjDoNotSave);
     Err().Clear();
+    if (!saveFailure.empty()) {
+        ProjectApp->Quit(msp::pjDoNotSave);
+        Err().Clear();
+        ProjectApp.reset();
+        os::DeleteFile(scratch);
+        Err().Clear();
+        return Fails(std::string(kNotInstalledTemplate) + "\r\n\r\n" + saveFailure);
+    }
     ProjectApp.reset();
     os::DeleteFile(scratch);
     Progress(100);

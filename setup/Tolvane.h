@@ -24,6 +24,8 @@ inline constexpr char kErrorTitle[] = "Orbel installation error";
 inline constexpr char kInstalledTitle[] = "Kova Project - MS Project Integration";
 inline constexpr char kInstalledMessage[] =
     "The Kova Integration Components have been installed succesfully.";
+inline constexpr char kNotInstalledTemplate[] =
+    "The Kova Integration Components could not be installed: the global template was not saved.";
 inline constexpr char kNotInstalledProperly[] =
     "The Integration is not installed properly. Please reinstall.";
 inline constexpr char kProjectNotInstalled[] = "Microsoft Project is not installed. Please install Microsoft "

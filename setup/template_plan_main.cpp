@@ -4,12 +4,13 @@
 
 #include "platform/automation/Error.h"
 #include "platform/msproject/Application.h"
+#include "platform/os/ProgramHelp.h"
 #include "setup/TemplatePlan.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: kova-template-plan <path of KovaProject.mpp>\n";
-        return 2;
+    if (platform::os::AsksForHelp(argc, argv) || argc != 2) {
+        (argc == 2 ? std::cout : std::cerr) << "usage: kova-template-plan <path of KovaProject.mpp>\n";
+        return argc == 2 ? 0 : 2;
     }
     auto app = platform::msproject::StartApplication();
     bool written = basMsPComp::WriteTemplatePlan(*app, argv[1]);

@@ -249,6 +249,8 @@ void TransferResourcesAndCostObjects(const std::string& availabilityType, bool t
             }
         }
         if (texts.note && projectOwn && !projectObjectSeen) PrintLog(std::string("     ") + texts.note);
+        for (const std::string& refused : data->RefusedRecords)
+            PrintLog("     Not transferred: " + refused);
     }
 
     app.Alerts(alertsWereShown);

@@ -64,7 +64,7 @@ struct Switches {
 
 class ResourceTransfer : public ConnectFixture {
 protected:
-    ResourceTransfer() : ConnectFixture(kSeed) {}
+    explicit ResourceTransfer(const char* seed = kSeed) : ConnectFixture(seed) {}
     void SetUp() override {
         ConnectFixture::SetUp();
         app->ViewEditSingle("Kova Proj Gantt", true, true, "Entry");
@@ -216,6 +216,44 @@ TEST_F(ResourceTransfer, AKindTheErpCannotListIsLoggedAndTheOthersStillCome) {
     EXPECT_NE(log.find("   Employees...\r\nDepartment unreadable\r\n   Standard Material..."),
               std::string::npos)
         << log;
+    EXPECT_EQ(Err().Number, 0);
+}
+
+// The last material's cost price and the last equipment's units do not fit the plan's fields: those two
+// records are left out and named in the log, and everything else comes.
+class OverflowingRecords : public ResourceTransfer {
+protected:
+    OverflowingRecords() : ResourceTransfer(Seed().c_str()) {}
+    static const std::string& Seed() {
+        static const std::string seed = [] {
+            std::string s = kSeed;
+            auto replace = [&](const std::string& from, const std::string& to) {
+                size_t at = s.find(from);
+                if (at != std::string::npos) s.replace(at, from.size(), to);
+            };
+            replace("\"costPrice\": 1}", "\"costPrice\": 1e308}");
+            replace("\"costRate\": 600, \"availableUnits\": 3}", "\"costRate\": 600, \"availableUnits\": 3e9}");
+            return s;
+        }();
+        return seed;
+    }
+};
+
+TEST_F(OverflowingRecords, ANumberThatDoesNotFitCostsItsRecordOnlyAndIsLogged) {
+    Transfer(Switches::All());
+    std::map<std::string, std::string> expected = kEverything;
+    expected.erase("MAT.12");
+    expected.erase("EQP.Q2");
+    EXPECT_EQ(Sheet(), expected);
+    const std::string log = LogText();
+    EXPECT_NE(log.find("   Transferring Project Equipment\r\n"
+                       "     Not transferred: EQP.Q2 Barge (the available units out of range)\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("     Not transferred: MAT.12 Nuts; zinc (the cost price out of range)\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("Overflow"), std::string::npos) << log;
     EXPECT_EQ(Err().Number, 0);
 }
 

@@ -1,7 +1,10 @@
 // Opening the ERP connection and the release and company checks, against the ERP stand-in.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "dataobjects/ClassRegistration.h"
 #include "dataobjects/KovaConnection.h"
@@ -9,7 +12,9 @@
 #include "integration/core/PlanTestSupport.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/forms/ScriptedUser.h"
+#include "platform/middleware/AdapterConfig.h"
 #include "platform/middleware/TestBackend.h"
+#include "platform/os/KovaHome.h"
 
 namespace Grantry {
 namespace {
@@ -98,6 +103,25 @@ TEST_F(ConnectionTest, OpeningFailuresTellTheUserAndEmptyTheConnector) {
         EXPECT_EQ(user.transcript().Boxes()[0].box.Icon(), vbCritical);
         EXPECT_TRUE(user.Finish());
     }
+}
+
+
+// A backend whose database is damaged keeps the box's words; the database's own reason is in the plan's
+// log.
+TEST_F(ConnectionTest, ADamagedDatabaseIsExplainedInThePlansLog) {
+    const std::filesystem::path plan = platform::os::KovaHome() / "Damaged" / "Plan.mpp";
+    SaveAs(plan);
+    std::ofstream(platform::middleware::DatabasePath(erp.Config()), std::ios::binary | std::ios::trunc)
+        << "this is no database, it only has the length of one......................................"
+           "...........................................................................................";
+    user.Add(steps::AnswerContaining(vbOK, "is not started in the Backend Server."));
+    EXPECT_FALSE(OpenKovaConnection());
+    EXPECT_TRUE(user.Finish());
+    std::ifstream in(std::filesystem::path(plan).replace_extension(".log"), std::ios::binary);
+    std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(log.rfind("The Default Backend Component did not answer: ", 0), 0u) << log;
+    EXPECT_NE(log.find("The database of the backend DEMO cannot be opened: "), std::string::npos) << log;
+    EXPECT_NE(log.find("file is not a database"), std::string::npos) << log;
 }
 
 constexpr char kReleaseMessage[] = "Kova Project - MsProject Integration|KovaProject-MS Project Integration "

@@ -238,6 +238,18 @@ bool OpenKovaConnection() {
         break;
     default: text = Err().Description;
     }
+    // The box keeps its words; the backend's own reason goes to the plan's log, where it can be read
+    // afterwards.
+    if (Err().Number == 888 && CurrentConnection && !CurrentConnection->StartFailure.empty()) {
+        const automation::ErrObject before = Err();
+        const std::string log = GetLogFilePath();
+        const int16_t number = os::FreeFile();
+        if (!log.empty() && os::OpenFile(number, log, os::FileMode::Append)) {
+            os::PrintLine(number, "The Default Backend Component did not answer: " + CurrentConnection->StartFailure);
+            os::CloseFile(number);
+        }
+        Err() = before;
+    }
     MsgBox(text, vbCritical, kConnectionTitle);
     BOIConnector = "";
     Err().Clear();

@@ -1,5 +1,6 @@
 #include "platform/automation/Date.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -34,7 +35,14 @@ constexpr int64_t kEpochOffset = 25569; // 1970-01-01 as an automation day numbe
 
 // Day number and seconds within the day. Before the epoch the serial's fraction still counts
 // forward from midnight (-1.25 is 29 December 1899, 06:00).
+// Serials beyond the automation date's range (years 100 to 9999) are taken as its first or last
+// moment, so that no arithmetic on them overflows.
+constexpr double kFirstSerial = -657434.0;
+constexpr double kLastSerial = 2958465.0 + 86399.0 / 86400.0;
+
 void Split(double serial, int64_t& day, int64_t& seconds) {
+    if (std::isnan(serial)) serial = 0;
+    serial = std::clamp(serial, kFirstSerial, kLastSerial);
     double whole = std::trunc(serial);
     double frac = std::fabs(serial - whole);
     seconds = std::llround(frac * 86400.0);
@@ -133,7 +141,9 @@ Date Date::AddDays(double days) const {
 Date Date::AddSeconds(double seconds) const {
     int64_t day, secs;
     Split(serial_, day, secs);
-    int64_t total = day * 86400 + secs + std::llround(seconds);
+    // Beyond the whole range either way the result is the range's end.
+    constexpr double span = (kLastSerial - kFirstSerial + 1) * 86400.0;
+    int64_t total = day * 86400 + secs + std::llround(std::isnan(seconds) ? 0.0 : std::clamp(seconds, -span, span));
     int64_t d = total >= 0 ? total / 86400 : (total - 86399) / 86400;
     return Date(Join(d, total - d * 86400));
 }

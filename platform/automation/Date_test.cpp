@@ -56,3 +56,24 @@ TEST(Date, ArithmeticAndTheZeroDate) {
     EXPECT_EQ(Date::FromParts(1899, 12, 30).Weekday(), 7);
     EXPECT_EQ(d.Iso(), "2024-02-28 22:30:00");
 }
+
+// Serials far outside the date range (as a damaged file may hold) are taken as the range's ends, so
+// that no arithmetic on them overflows.
+TEST(Date, SerialsBeyondTheRangeStayAtItsEnds) {
+    const struct {
+        double serial;
+        const char* iso;
+    } cases[] = {
+        {1e300, "9999-12-31 23:59:59"},
+        {-1e300, "0100-01-01 00:00:00"},
+        {2958466.5, "9999-12-31 23:59:59"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.serial);
+        Date d(c.serial);
+        EXPECT_EQ(d.Iso(), c.iso);
+        EXPECT_EQ(d.AddDays(1e300).Iso(), "9999-12-31 23:59:59");
+        EXPECT_EQ(d.AddSeconds(-1e300).Iso(), "0100-01-01 00:00:00");
+    }
+    EXPECT_EQ(Date(-1e300).DaysUntil(Date(1e300)), 2958465 + 657434);
+}

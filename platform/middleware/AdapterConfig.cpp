@@ -1,5 +1,6 @@
 #include "platform/middleware/AdapterConfig.h"
 
+#include "platform/middleware/Database.h"
 #include "platform/os/KovaHome.h"
 #include "platform/os/Registry.h"
 
@@ -26,8 +27,17 @@ std::string DefaultBackendName() {
     return name;
 }
 
+namespace {
+
+// A configuration that cannot be stored is an error of the caller's command, named after the registry.
+void Stored(bool ok) {
+    if (!ok) throw DatabaseError(RegistryLastProblem());
+}
+
+} // namespace
+
 void SetDefaultBackendName(const std::string& rawName) {
-    RegistrySetString(HKEY_LOCAL_MACHINE, kAdapterKey, "DefaultBackend", rawName);
+    Stored(RegistrySetString(HKEY_LOCAL_MACHINE, kAdapterKey, "DefaultBackend", rawName));
 }
 
 std::optional<BackendConfig> FindBackend(const std::string& name) {
@@ -48,10 +58,10 @@ std::optional<BackendConfig> FindBackend(const std::string& name) {
 
 void SaveBackend(const BackendConfig& config) {
     std::string key = BackendKey(config.name);
-    RegistrySetString(HKEY_LOCAL_MACHINE, key, "Database", config.database);
-    RegistrySetDword(HKEY_LOCAL_MACHINE, key, "Maintained", config.maintained ? 1 : 0);
-    RegistrySetDword(HKEY_LOCAL_MACHINE, key, "Started", config.started ? 1 : 0);
-    RegistrySetDword(HKEY_LOCAL_MACHINE, key, "CompanyNumber", static_cast<uint32_t>(config.companyNumber));
+    Stored(RegistrySetString(HKEY_LOCAL_MACHINE, key, "Database", config.database));
+    Stored(RegistrySetDword(HKEY_LOCAL_MACHINE, key, "Maintained", config.maintained ? 1 : 0));
+    Stored(RegistrySetDword(HKEY_LOCAL_MACHINE, key, "Started", config.started ? 1 : 0));
+    Stored(RegistrySetDword(HKEY_LOCAL_MACHINE, key, "CompanyNumber", static_cast<uint32_t>(config.companyNumber)));
 }
 
 bool RemoveBackend(const std::string& name) {

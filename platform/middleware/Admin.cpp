@@ -6,17 +6,49 @@
 
 namespace platform::middleware {
 
-BackendConfig CreateBackend(BackendConfig config, bool makeDefault) {
+BackendConfig CreateBackend(BackendConfig config, bool makeDefault, const FillBackend& fill) {
     config.name = TrimBlanks(config.name);
     if (config.name.empty()) throw DatabaseError("a backend needs a name");
     auto path = DatabasePath(config);
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    std::filesystem::remove(path, ec);
-    auto db = Database::Open(path, true);
-    CreateSchema(*db);
-    SaveBackend(config);
-    if (makeDefault) SetDefaultBackendName(config.name);
+    // The new database is built and filled beside the old one, and replaces it only when all of it
+    // worked: a create that fails leaves the machine as it was.
+    auto fresh = path;
+    fresh += ".new";
+    std::filesystem::remove(fresh, ec);
+    auto discard = [&] {
+        std::error_code ignored;
+        std::filesystem::remove(fresh, ignored);
+    };
+    try {
+        auto db = Database::Open(fresh, true);
+        CreateSchema(*db);
+        if (fill) fill(config, *db);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    const std::optional<BackendConfig> before = FindBackend(config.name);
+    const std::string defaultBefore = DefaultBackendName();
+    try {
+        SaveBackend(config);
+        if (makeDefault) SetDefaultBackendName(config.name);
+        std::filesystem::rename(fresh, path, ec);
+        if (ec) throw DatabaseError("the database " + path.string() + " cannot be written: " + ec.message());
+    } catch (...) {
+        discard();
+        try {
+            if (before)
+                SaveBackend(*before);
+            else
+                RemoveBackend(config.name);
+            if (DefaultBackendName() != defaultBefore) SetDefaultBackendName(defaultBefore);
+        } catch (const std::exception&) {
+            // The registry refused the change itself: there is nothing of it to take back.
+        }
+        throw;
+    }
     return config;
 }
 

@@ -1,3 +1,4 @@
+#include <climits>
 #include "platform/middleware/Seed.h"
 
 #include <cstdio>
@@ -49,7 +50,10 @@ public:
         const Json* v = Get(key);
         if (!v) return fallback;
         if (v->is_boolean()) return v->get<bool>() ? 1 : 0;
-        if (!v->is_number_integer()) Fail(std::string(key) + " must be a whole number");
+        // Every whole number of a seed is stored in 32 bits.
+        if (!v->is_number_integer() || (v->is_number_unsigned() && v->get<uint64_t>() > INT32_MAX) ||
+            v->get<int64_t>() < INT32_MIN || v->get<int64_t>() > INT32_MAX)
+            Fail(std::string(key) + " must be a whole number from -2147483648 to 2147483647");
         return v->get<int64_t>();
     }
     // An optional number: Empty when the key is absent (the backend then has no value).
@@ -414,6 +418,8 @@ SeedResult LoadSeedFile(Database& db, const std::filesystem::path& file) {
     } catch (const Json::exception& e) {
         throw SeedError(file.string() + ": " + e.what());
     }
+    // A seed file is written to fill a backend: one without anything in it is a mistake.
+    if (seed.is_object() && seed.empty()) throw SeedError(file.string() + ": the seed holds nothing to load");
     return LoadSeed(db, seed);
 }
 

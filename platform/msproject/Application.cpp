@@ -1,5 +1,7 @@
 #include "platform/msproject/Application.h"
 
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 
 #include "platform/automation/ClassRegistry.h"
@@ -41,7 +43,10 @@ void WritePlan(PlanData& p, const std::filesystem::path& file) {
         if (!std::filesystem::is_directory(file.parent_path()))
             Fail(kAppError, "The folder " + file.parent_path().string() + " does not exist.");
     }
-    if (!os::WriteFileAtomically(file, SerializePlan(p))) Fail(kAppError, "The file could not be saved.");
+    if (!os::WriteFileAtomically(file, SerializePlan(p))) {
+        const int error = errno;
+        Fail(kAppError, "The file \"" + file.string() + "\" could not be saved (" + std::strerror(error) + ").");
+    }
 }
 
 } // namespace
@@ -68,7 +73,14 @@ Application::Application(const ApplicationOptions& o) : state_(std::make_shared<
         auto hook = o.projectActivated;
         s.projectActivated = [hook](PlanData& p) { hook(MakeHandle<Project>(p.shared_from_this())); };
     }
-    Guard([&] { s.LoadGlobal(); });
+    Guard([&] {
+        try {
+            s.LoadGlobal();
+        } catch (...) {
+            s.running = false; // without its global template the program does not start
+            throw;
+        }
+    });
 }
 
 Application::~Application() {
@@ -122,6 +134,10 @@ bool Application::Running() const {
     return state_->running;
 }
 
+std::vector<std::string> Application::StartNotices() const {
+    return state_->notices;
+}
+
 // ---------------------------------------------------------------- plans and files
 
 Projects Application::Projects() const {
@@ -167,11 +183,17 @@ void Application::FileOpen(const std::string& Name, bool) {
         if (!std::filesystem::is_regular_file(file, ec) || !os::ReadWholeFile(file, text))
             Fail(kAppError, "The file \"" + Name + "\" was not found.");
         auto p = NewPlan(&s);
-        DeserializePlan(*p, text);
+        DeserializePlan(*p, text, file.string());
         p->name = name;
         p->folder = folder;
         p->file = file;
         p->saved = true;
+        if (!p->Hold()) {
+            if (!s.Alert("\"" + name + "\" is in use by another user or program. It opens read-only: save "
+                         "your changes under another name."))
+                Fail(kAppError, "The file \"" + Name + "\" is in use and was not opened.");
+            p->readOnly = true;
+        }
         if (!FindView(p->items, p->currentView) && !FindView(s.global, p->currentView))
             p->currentView = "Gantt Chart";
         p->windowNumber = ++s.windowCounter;
@@ -187,6 +209,9 @@ void SaveTo(AppState& s, PlanData& p, const std::string& path) {
     if (name.empty()) Fail(kAppError, "The file name is not valid.");
     name = WithExtension(name);
     auto file = StoragePath(folder, name);
+    std::error_code ec;
+    if (p.readOnly && !p.file.empty() && std::filesystem::equivalent(p.file, file, ec))
+        Fail(kAppError, "\"" + p.name + "\" is open read-only: save it under another name.");
     std::string oldFolder = p.folder;
     p.folder = folder;
     try {
@@ -198,12 +223,17 @@ void SaveTo(AppState& s, PlanData& p, const std::string& path) {
     p.name = name;
     p.file = file;
     p.saved = true;
+    p.readOnly = false;
+    p.Hold();
     s.SaveGlobal();
 }
 
 void SavePlan(AppState& s, PlanData& p) {
-    if (p.file.empty()) {
-        // Never saved: the Save As dialog; Cancel leaves the plan unsaved without an error.
+    if (p.file.empty() || p.readOnly) {
+        // Never saved, or open read-only: the Save As dialog; Cancel leaves the plan unsaved without an
+        // error.
+        if (p.readOnly && !s.saveAsPrompt)
+            Fail(kAppError, "\"" + p.name + "\" is open read-only: save it under another name.");
         std::optional<std::string> answer;
         if (s.saveAsPrompt) answer = s.saveAsPrompt(p);
         if (!answer || answer->empty()) return;
@@ -212,6 +242,7 @@ void SavePlan(AppState& s, PlanData& p) {
     }
     WritePlan(p, p.file);
     p.saved = true;
+    p.Hold(); // the saved file is a new one on disk
     s.SaveGlobal();
 }
 
@@ -222,6 +253,7 @@ void ClosePlan(AppState& s, const std::shared_ptr<PlanData>& p, int32_t save) {
         if (!p->saved) return; // the Save As dialog was cancelled: the plan stays open
     }
     p->deleted = true;
+    p->Release();
     for (auto& t : p->tasks)
         if (t) t->deleted = true;
     std::erase(s.plans, p);

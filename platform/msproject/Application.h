@@ -191,6 +191,8 @@ public:
     std::string GlobalTemplatePath() const;
     int32_t AlertsShown() const; // prompts raised while Alerts were on
     bool Running() const;
+    // What the program had to tell when it started (a damaged global template set aside), in order.
+    std::vector<std::string> StartNotices() const;
 
     // Late binding.
     platform::automation::Variant Invoke(std::string_view name, platform::automation::CallKind kind,

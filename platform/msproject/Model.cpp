@@ -1,3 +1,8 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #include "platform/msproject/Model.h"
 
 #include <algorithm>
@@ -265,6 +270,24 @@ std::string PlanData::Title() const {
     std::string n = name;
     if (n.size() > 4 && SameText(n.substr(n.size() - 4), ".mpp")) n.resize(n.size() - 4);
     return n;
+}
+
+bool PlanData::Hold() {
+    Release();
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true; // nothing on disk to share yet
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    holdFd = fd;
+    return true;
+}
+
+void PlanData::Release() {
+    // Closing, never unlocking: a child process that shares the descriptor must not end the hold.
+    if (holdFd >= 0) ::close(holdFd);
+    holdFd = -1;
 }
 
 std::shared_ptr<PlanData> NewPlan(AppState* app) {
@@ -584,23 +607,62 @@ std::filesystem::path AppState::GlobalTemplateFile() const {
     return ProgramFolder() / std::to_string(uiLanguage) / "GLOBAL.MPT";
 }
 
-void AppState::SaveGlobal() const {
+void AppState::SaveGlobal() {
+    std::string text = SerializeGlobal(global);
+    if (text == globalWritten) return; // unchanged since read or written
     auto file = GlobalTemplateFile();
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    if (!os::WriteFileAtomically(file, SerializeGlobal(global)))
-        Fail(kAppError, "The global template could not be written.");
+    // Another program (an install or a removal) replaced the template while this instance ran: its
+    // version stays, and this instance goes on with it instead of writing back the one it started with.
+    std::string onDisk;
+    if (!globalRead.empty() && os::ReadWholeFile(file, onDisk) && onDisk != globalRead) {
+        try {
+            global = DeserializeGlobal(onDisk);
+            EnsureBuiltIns(global, true);
+            globalRead = onDisk;
+            globalWritten = SerializeGlobal(global);
+            return;
+        } catch (const std::exception&) {
+            // Not readable: written over as below, as a damaged template would be replaced.
+        }
+    }
+    if (!os::WriteFileAtomically(file, text)) {
+        const int error = errno;
+        Fail(kAppError, "The global template \"" + file.string() + "\" could not be written (" +
+                            std::strerror(error) + ").");
+    }
+    globalRead = globalWritten = text;
 }
 
 void AppState::LoadGlobal() {
-    std::string text;
-    if (os::ReadWholeFile(GlobalTemplateFile(), text)) {
+    auto file = GlobalTemplateFile();
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec)) {
+        std::string text;
+        if (!os::ReadWholeFile(file, text))
+            Fail(kAppError, "The global template \"" + file.string() + "\" cannot be read.");
         try {
             global = DeserializeGlobal(text);
             EnsureBuiltIns(global, true);
+            globalRead = text;
+            globalWritten = SerializeGlobal(global);
             return;
-        } catch (const std::exception&) {
-            // A damaged template is replaced by the built-in one, as the program would rebuild it.
+        } catch (const std::exception& e) {
+            // A damaged template is set aside, not lost: what the integration added may be taken back
+            // from it by hand.
+            auto kept = file;
+            kept += ".damaged";
+            for (int n = 2; std::filesystem::exists(kept, ec); ++n) {
+                kept = file;
+                kept += ".damaged" + std::to_string(n);
+            }
+            std::filesystem::rename(file, kept, ec);
+            if (ec)
+                Fail(kAppError, "The global template \"" + file.string() + "\" could not be read (" + e.what() +
+                                    ") and could not be set aside (" + ec.message() + ").");
+            notices.push_back("The global template \"" + file.string() + "\" could not be read (" + e.what() +
+                              "). It was kept as \"" + kept.string() + "\" and a new one was made.");
         }
     }
     global = BuiltInGlobalItems();

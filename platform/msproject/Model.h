@@ -289,6 +289,17 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
 
     mutable RowCache rowCache;
     mutable std::map<FieldIndexKey, FieldIndex> fieldIndexes;
+    // Whether another instance (of any process) has the file open: the first to open a plan holds it
+    // until it closes it, and the others open it read-only; a save of theirs goes to another file.
+    // The hold ends with its process, so a killed instance leaves no stale one.
+    bool readOnly = false;
+    int holdFd = -1;
+    bool Hold(); // false when another instance holds the file
+    void Release();
+    PlanData() = default;
+    PlanData(const PlanData&) = delete;
+    PlanData& operator=(const PlanData&) = delete;
+    ~PlanData() { Release(); }
 
     void Touch() { saved = false; }
     // Numbers every task and resource afresh, and drops what is kept for the view and the search
@@ -419,8 +430,12 @@ struct AppState {
     std::filesystem::path programFolder; // fixed when the instance starts
     std::filesystem::path ProgramFolder() const;
     std::filesystem::path GlobalTemplateFile() const;
-    void SaveGlobal() const;
+    // Writes the global template when this instance changed it.
+    void SaveGlobal();
     void LoadGlobal();
+    std::string globalRead;    // the template file as this instance last read or wrote it
+    std::string globalWritten; // the global items as they stood then
+    std::vector<std::string> notices; // what the program had to tell when it started
     bool Alert(const std::string& message); // true to go on
     PlanData& Active();
     void Activate(const std::shared_ptr<PlanData>& plan);
@@ -428,7 +443,9 @@ struct AppState {
 
 // ---------------------------------------------------------------- plan files
 std::string SerializePlan(const PlanData& plan);
-void DeserializePlan(PlanData& plan, const std::string& text); // throws AutomationError
+// Reads a plan; throws AutomationError naming `fileName`, the row and the field when the file is
+// damaged, holds what the program could not have written, or is of a newer format.
+void DeserializePlan(PlanData& plan, const std::string& text, const std::string& fileName = {});
 std::string SerializeGlobal(const ItemStore& global);
 ItemStore DeserializeGlobal(const std::string& text);
 std::filesystem::path StoragePath(const std::string& folder, const std::string& name);

@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
 
 #include "platform/msproject/TestFixture.h"
 #include "platform/os/KovaHome.h"
@@ -258,6 +261,107 @@ int InChildProcess(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+
+std::string Bytes(const fs::path& file) {
+    std::string text;
+    platform::os::ReadWholeFile(file, text);
+    return text;
+}
+
+// Plans that the program could not have written, and a file of a newer format: each is refused with
+// the file, the row and the field in the message, and stays on disk byte for byte.
+TEST_F(Persistence, DamagedPlansAreRefusedWithTheReasonAndLeftAsTheyAre) {
+    Build({{"Design", 1}, {"Drawings", 2}});
+    Plan().Resources().Add("Crane");
+    const fs::path good = Folder() / "Good.mpp";
+    app->FileSaveAs(good.string());
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    const auto original = nlohmann::json::parse(Bytes(good));
+
+    using Edit = std::function<void(nlohmann::json&)>;
+    struct Case {
+        const char* name;
+        Edit edit;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"level0", [](auto& j) { j["tasks"][0]["level"] = 0; }, "task 1 (\"Design\", unique id 1): Outline Level 0"},
+        {"levelNegative", [](auto& j) { j["tasks"][1]["level"] = -5; }, "task 2 (\"Drawings\", unique id 2): Outline Level -5"},
+        {"levelSkipped", [](auto& j) { j["tasks"][1]["level"] = 3; }, "Outline Level 3 must be from 1 to 2"},
+        {"startFarBack", [](auto& j) { j["tasks"][0]["start"] = -1e300; }, "task 1 (\"Design\", unique id 1): Start -1e+300 is outside"},
+        {"startFarAhead", [](auto& j) { j["tasks"][1]["start"] = 1e300; }, "Start 1e+300 is outside"},
+        {"projectStart", [](auto& j) { j["project"]["start"] = 1e300; }, "the project: Start 1e+300"},
+        {"duration", [](auto& j) { j["tasks"][0]["duration"] = 1e300; }, "Duration 1e+300 minutes"},
+        {"sameUid", [](auto& j) { j["tasks"][1]["uid"] = 1; }, "task 2 (\"Drawings\", unique id 1): the unique id is used by another task"},
+        {"nextUidNegative", [](auto& j) { j["project"]["nextTaskUid"] = -1; }, "the next task unique id -1 must be above"},
+        {"nextUidInUse", [](auto& j) { j["project"]["nextResourceUid"] = 1; }, "the next resource unique id 1"},
+        {"shiftBackwards", [](auto& j) { j["calendars"][0]["week"][1]["shifts"][0] = {600, 480}; },
+         "calendar \"Standard\": the shift 600 to 480"},
+        {"wrongType", [](auto& j) { j["tasks"][1]["name"] = 5; }, "task 2 cannot be read"},
+        {"newerFormat", [](auto& j) { j["formatVersion"] = 99; }, "newer file format (version 99)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto doc = original;
+        c.edit(doc);
+        const fs::path file = Folder() / (std::string(c.name) + ".mpp");
+        std::ofstream(file, std::ios::binary) << doc.dump(1);
+        const std::string before = Bytes(file);
+        const int32_t open = app->Projects().Count();
+        app->FileOpen(file.string());
+        EXPECT_EQ(Err().Number, 1004);
+        EXPECT_NE(Err().Description.find(file.string()), std::string::npos) << Err().Description;
+        EXPECT_NE(Err().Description.find(c.says), std::string::npos) << Err().Description;
+        Err().Clear();
+        EXPECT_EQ(app->Projects().Count(), open);
+        EXPECT_EQ(Bytes(file), before);
+    }
+    // Cut short anywhere, a plan is refused as damaged.
+    const std::string text = Bytes(good);
+    std::ofstream(Folder() / "Cut.mpp", std::ios::binary) << text.substr(0, text.size() / 2);
+    app->FileOpen((Folder() / "Cut.mpp").string());
+    EXPECT_NE(Err().Description.find("is damaged or cut short"), std::string::npos) << Err().Description;
+    Err().Clear();
+    QuitApplication();
+    EXPECT_EQ(Bytes(Folder() / "newerFormat.mpp").find("\"formatVersion\": 99") != std::string::npos, true);
+}
+
+TEST_F(Persistence, ASaveLeavesNoTemporaryFileAndRemovesThoseOfKilledWriters) {
+    const fs::path file = Folder() / "Plan.mpp";
+    // A writer that was killed: its process is gone. A writer still at work keeps its file.
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    const fs::path stale = Folder() / ("Plan.mpp.tmp." + std::to_string(gone));
+    const fs::path busy = Folder() / ("Plan.mpp.tmp." + std::to_string(getppid()));
+    std::ofstream(stale) << "half a plan";
+    std::ofstream(busy) << "another writer's plan";
+    app->FileSaveAs(file.string());
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(busy));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(Folder()))
+        ++entries;
+    EXPECT_EQ(entries, 2); // the plan and the busy writer's file
+}
+
+TEST_F(Persistence, AReadOnlyPlanIsNotReplaced) {
+    const fs::path file = Folder() / "Plan.mpp";
+    app->FileSaveAs(file.string());
+    ASSERT_EQ(Err().Number, 0);
+    const std::string before = Bytes(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    PlanTasks().Add("More");
+    app->FileSave();
+    EXPECT_EQ(Err().Number, 1004);
+    EXPECT_NE(Err().Description.find("\"" + file.string() + "\" could not be saved (Permission denied)"),
+              std::string::npos)
+        << Err().Description;
+    Err().Clear();
+    EXPECT_EQ(Bytes(file), before);
+}
+
 class GlobalTemplate : public Persistence {};
 
 TEST_F(GlobalTemplate, InstallAndRemovalReachTheNextProcess) {
@@ -379,6 +483,133 @@ TEST_F(GlobalTemplate, InstallAndRemovalReachTheNextProcess) {
         EXPECT_NE(r.Name(), "Grantry");
     EXPECT_EQ(app->VBE().VBProjects(1).VBComponents().Item(1).CodeModule().CountOfLines(), 0);
     EXPECT_EQ(app->VBE().VBProjects(1).VBComponents().Count(), 1);
+}
+
+
+// A template that cannot be read is set aside under a new name, with a message, and a fresh one made;
+// one that is missing is made afresh without a word.
+TEST_F(GlobalTemplate, ADamagedTemplateIsKeptBesideAndReported) {
+    const fs::path file = app->GlobalTemplatePath();
+    QuitApplication();
+    const std::string good = Bytes(file);
+    auto newer = nlohmann::json::parse(good);
+    newer["formatVersion"] = 2;
+    auto wrongType = nlohmann::json::parse(good);
+    wrongType["items"]["views"] = "Gantt Chart";
+    const std::pair<const char*, std::string> cases[] = {
+        {"cut short", good.substr(0, good.size() / 3)},
+        {"not a template", "[]"},
+        {"empty", ""},
+        {"newer", newer.dump()},
+        {"wrong type", wrongType.dump()},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+        app = StartApplication();
+        ASSERT_TRUE(app->Running());
+        const fs::path kept = file.string() + ".damaged";
+        ASSERT_EQ(app->StartNotices().size(), 1u);
+        EXPECT_NE(app->StartNotices()[0].find("The global template \"" + file.string() + "\" could not be read"),
+                  std::string::npos)
+            << app->StartNotices()[0];
+        EXPECT_NE(app->StartNotices()[0].find("It was kept as \"" + kept.string() + "\""), std::string::npos)
+            << app->StartNotices()[0];
+        EXPECT_EQ(Bytes(kept), bytes);
+        QuitApplication();
+        fs::remove(kept);
+        app = StartApplication(); // the new one reads
+        EXPECT_TRUE(app->StartNotices().empty());
+        QuitApplication();
+    }
+    fs::remove(file);
+    app = StartApplication();
+    EXPECT_TRUE(app->StartNotices().empty());
+    EXPECT_TRUE(fs::exists(file));
+}
+
+// An install (or a removal) made while an instance runs is still there after that instance saved a
+// plan and quit.
+TEST_F(GlobalTemplate, AnInstallSurvivesAnInstanceThatWasRunning) {
+    app->FileSaveAs((Folder() / "Open.mpp").string());
+    int installed = InChildProcess([] {
+        auto a = StartApplication();
+        a->FileNew(false);
+        a->CommandBars().Add("Installed Meanwhile");
+        a->Quit(pjDoNotSave);
+        return automation::Err().Number == 0 ? 0 : 1;
+    });
+    ASSERT_EQ(installed, 0);
+    PlanTasks().Add("Work goes on");
+    app->FileSave();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    QuitApplication();
+    app = StartApplication();
+    app->CommandBars("Installed Meanwhile");
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+}
+
+TEST_F(GlobalTemplate, AReadOnlyTemplateIsReportedAndKept) {
+    const fs::path file = app->GlobalTemplatePath();
+    const std::string before = Bytes(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    app->CommandBars().Add("Cannot Stay");
+    app->FileSaveAs((Folder() / "Plan.mpp").string());
+    EXPECT_EQ(Err().Number, 1004);
+    EXPECT_NE(Err().Description.find("The global template \"" + file.string() +
+                                     "\" could not be written (Permission denied)"),
+              std::string::npos)
+        << Err().Description;
+    Err().Clear();
+    EXPECT_EQ(Bytes(file), before);
+}
+
+
+// A plan open in one instance opens read-only in an instance of another process, after its message;
+// a save there goes to another file and never over the plan. Once the first closes it, it is free.
+TEST_F(GlobalTemplate, APlanOpenElsewhereOpensReadOnly) {
+    const fs::path file = Folder() / "Shared.mpp", other = Folder() / "Mine.mpp";
+    app->FileSaveAs(file.string());
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    const std::string before = Bytes(file);
+    auto second = [&](bool answer, std::optional<std::string> saveAs) {
+        return InChildProcess([&] {
+            std::string said;
+            ApplicationOptions o;
+            o.alertPrompt = [&](const std::string& m) {
+                said = m;
+                return answer;
+            };
+            if (saveAs) o.saveAsPrompt = [&](const Project&) { return saveAs; };
+            auto a = StartApplication(o);
+            a->FileOpen(file.string());
+            if (!answer) return automation::Err().Description.find("is in use and was not opened") !=
+                                           std::string::npos && a->Projects().Count() == 0
+                                       ? 0
+                                       : 1;
+            if (automation::Err().Number != 0) return 2;
+            if (said.find("\"Shared.mpp\" is in use by another user or program. It opens read-only") ==
+                std::string::npos)
+                return said.empty() ? 9 : 3;
+            a->ActiveProject().Tasks().Add("Stale change");
+            a->FileSave();
+            if (!saveAs) {
+                return automation::Err().Description == "\"Shared.mpp\" is open read-only: save it under another name."
+                           ? 0
+                           : 4;
+            }
+            if (automation::Err().Number != 0) return 5;
+            return a->ActiveProject().Name() == "Mine.mpp" ? 0 : 6;
+        });
+    };
+    EXPECT_EQ(second(false, std::nullopt), 0);
+    EXPECT_EQ(second(true, std::nullopt), 0);
+    EXPECT_EQ(second(true, other.string()), 0);
+    EXPECT_EQ(Bytes(file), before);
+    EXPECT_TRUE(fs::exists(other));
+    app->FileClose(pjDoNotSave);
+    // Free now: it opens without a word (9 is the exit code for no message).
+    EXPECT_EQ(second(true, std::nullopt), 9);
 }
 
 TEST_F(GlobalTemplate, OnePerLanguageFolder) {

@@ -1,7 +1,10 @@
 // The stored forms of a plan (".mpp") and of the global template ("GLOBAL.MPT"): JSON documents of
 // our own format. Dates are automation date numbers; a missing date is "NA"; fields at their default
 // value are left out so that large plans stay small.
+#include <cmath>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
 
 #include "platform/msproject/Model.h"
 #include "platform/os/KovaHome.h"
@@ -220,6 +223,156 @@ Variant PropertyFromJson(int32_t type, const json& v) {
     }
 }
 
+// What the program refuses to read: a reason naming the row and the field.
+struct Invalid : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The dates the planning program schedules with, 1 January 1984 to 31 December 2149; other dates
+// (custom fields, baselines) may be any the automation date holds, or none.
+bool ScheduleDate(const Date& d) {
+    static const double first = Date::FromParts(1984, 1, 1).Serial();
+    static const double last = Date::FromParts(2149, 12, 31, 23, 59, 0).Serial();
+    return std::isfinite(d.Serial()) && d.Serial() >= first && d.Serial() <= last;
+}
+bool StoredDate(const Date& d) {
+    static const double first = Date::FromParts(100, 1, 1).Serial();
+    static const double last = Date::FromParts(9999, 12, 31, 23, 59, 59).Serial();
+    return std::isfinite(d.Serial()) && d.Serial() >= first && d.Serial() <= last;
+}
+
+std::string Shown(double v) {
+    std::ostringstream out;
+    out << v;
+    return out.str();
+}
+
+void CheckScheduleDate(const std::string& where, const char* field, const std::optional<Date>& d) {
+    if (d && !ScheduleDate(*d))
+        throw Invalid(where + ": " + field + " " + Shown(d->Serial()) +
+                      " is outside the dates the program schedules (1984-01-01 to 2149-12-31)");
+}
+void CheckStoredDate(const std::string& where, const std::string& field, const std::optional<Date>& d) {
+    if (d && !d->IsZero() && !StoredDate(*d))
+        throw Invalid(where + ": " + field + " " + Shown(d->Serial()) + " is not a valid date");
+}
+void CheckFieldDates(const std::string& where, const FieldSet& f) {
+    for (size_t i = 0; i < f.date.size(); ++i)
+        CheckStoredDate(where, "Date" + std::to_string(i + 1), f.date[i]);
+    for (size_t i = 0; i < f.number.size(); ++i)
+        if (!std::isfinite(f.number[i]))
+            throw Invalid(where + ": Number" + std::to_string(i + 1) + " is not a number");
+}
+
+void CheckDay(const std::string& where, const DayDef& d) {
+    int end = 0;
+    for (const auto& s : d.shifts) {
+        if (s.from < 0 || s.to > 24 * 60 || s.to <= s.from || s.from < end)
+            throw Invalid(where + ": the shift " + std::to_string(s.from) + " to " + std::to_string(s.to) +
+                          " must lie within the day, end after it starts and after the shift before it");
+        end = s.to;
+    }
+}
+
+std::string TaskName(size_t row, const TaskData& t) {
+    return "task " + std::to_string(row) + " (\"" + t.name + "\", unique id " + std::to_string(t.uid) + ")";
+}
+
+// Refuses a plan that the program could not have written: scheduling or saving it would hang,
+// overflow or hand out an id twice.
+void Validate(const PlanData& p) {
+    CheckScheduleDate("the project", "Start", p.start);
+    if (!(p.hoursPerDay > 0 && p.hoursPerDay <= 24))
+        throw Invalid("the project: Hours per Day " + Shown(p.hoursPerDay) + " must be above 0 and at most 24");
+    if (!(p.hoursPerWeek > 0 && p.hoursPerWeek <= 168))
+        throw Invalid("the project: Hours per Week " + Shown(p.hoursPerWeek) +
+                      " must be above 0 and at most 168");
+    for (const auto& c : p.calendars) {
+        const std::string where = "calendar \"" + c->name + "\"";
+        for (const auto& d : c->week)
+            CheckDay(where, d);
+        for (const auto& [day, d] : c->exceptions) {
+            CheckStoredDate(where, "exception day", Date(static_cast<double>(day)));
+            CheckDay(where, d);
+        }
+    }
+    auto checkNext = [](const char* what, int32_t next, int32_t highest) {
+        if (next < 1 || next <= highest)
+            throw Invalid(std::string("the project: the next ") + what + " unique id " + std::to_string(next) +
+                          " must be above every one in use (" + std::to_string(highest) + ")");
+    };
+    std::set<int32_t> uids;
+    int32_t highest = 0;
+    for (size_t i = 0; i < p.resources.size(); ++i) {
+        const auto& r = p.resources[i];
+        if (!r) continue;
+        const std::string where = "resource " + std::to_string(i + 1) + " (\"" + r->name + "\", unique id " +
+                                  std::to_string(r->uid) + ")";
+        if (r->uid < 1) throw Invalid(where + ": the unique id must be 1 or more");
+        if (!uids.insert(r->uid).second) throw Invalid(where + ": the unique id is used by another resource");
+        highest = std::max(highest, r->uid);
+        CheckFieldDates(where, r->f);
+    }
+    checkNext("resource", p.nextResourceUid, highest);
+
+    uids.clear();
+    highest = 0;
+    std::set<int32_t> assignmentUids;
+    int32_t highestAssignment = 0;
+    int above = 0; // outline level of the row above, 0 for the first
+    for (size_t i = 0; i < p.tasks.size(); ++i) {
+        const auto& t = p.tasks[i];
+        if (!t) continue;
+        const std::string where = TaskName(i + 1, *t);
+        if (t->uid < 1) throw Invalid(where + ": the unique id must be 1 or more");
+        if (!uids.insert(t->uid).second) throw Invalid(where + ": the unique id is used by another task");
+        highest = std::max(highest, t->uid);
+        if (t->level < 1 || t->level > above + 1)
+            throw Invalid(where + ": Outline Level " + std::to_string(t->level) + " must be from 1 to " +
+                          std::to_string(above + 1));
+        above = t->level;
+        CheckScheduleDate(where, "Start", t->start);
+        // At most every minute of every day up to the last date the program schedules.
+        const double latest = (Date::FromParts(2149, 12, 31).Serial() - t->start.Serial()) * 24 * 60;
+        if (!(t->duration >= 0 && t->duration <= latest))
+            throw Invalid(where + ": Duration " + Shown(t->duration) + " minutes is negative or ends after 2149");
+        CheckScheduleDate(where, "Constraint Date", t->constraintDate);
+        CheckScheduleDate(where, "Actual Start", t->actualStart);
+        CheckScheduleDate(where, "Actual Finish", t->actualFinish);
+        CheckStoredDate(where, "Baseline Start", t->baselineStart);
+        CheckStoredDate(where, "Baseline Finish", t->baselineFinish);
+        for (size_t n = 0; n < t->startN.size(); ++n) {
+            CheckStoredDate(where, "Start" + std::to_string(n + 1), t->startN[n]);
+            CheckStoredDate(where, "Finish" + std::to_string(n + 1), t->finishN[n]);
+        }
+        CheckFieldDates(where, t->f);
+        for (const auto& a : t->assignments) {
+            const std::string at = where + ", assignment " + std::to_string(a->uid);
+            if (a->uid < 1) throw Invalid(at + ": the unique id must be 1 or more");
+            if (!assignmentUids.insert(a->uid).second)
+                throw Invalid(at + ": the unique id is used by another assignment");
+            highestAssignment = std::max(highestAssignment, a->uid);
+            CheckStoredDate(at, "Start", a->start);
+            CheckStoredDate(at, "Finish", a->finish);
+            CheckStoredDate(at, "Actual Start", a->actualStart);
+            CheckStoredDate(at, "Actual Finish", a->actualFinish);
+            CheckFieldDates(at, a->f);
+        }
+    }
+    checkNext("task", p.nextTaskUid, highest);
+    checkNext("assignment", p.nextAssignmentUid, highestAssignment);
+}
+
+// nlohmann's "[json.exception.type_error.302] type must be ..." without its bracketed prefix.
+std::string Reason(const std::exception& e) {
+    std::string what = e.what();
+    if (!what.empty() && what.front() == '[') {
+        size_t close = what.find("] ");
+        if (close != std::string::npos) what.erase(0, close + 2);
+    }
+    return what;
+}
+
 } // namespace
 
 std::string SerializePlan(const PlanData& p) {
@@ -354,10 +507,20 @@ std::string SerializePlan(const PlanData& p) {
     return doc.dump(1);
 }
 
-void DeserializePlan(PlanData& p, const std::string& text) {
+void DeserializePlan(PlanData& p, const std::string& text, const std::string& fileName) {
+    const std::string file = fileName.empty() ? "The file" : "The file \"" + fileName + "\"";
+    std::string where = "the project"; // what is being read, for the message when it cannot be
     try {
         json doc = json::parse(text);
-        if (doc.value("format", "") != kPlanFormat) throw std::runtime_error("format");
+        if (!doc.is_object() || doc.value("format", "") != kPlanFormat)
+            throw Invalid("it is not a plan of this program");
+        if (auto v = doc.find("formatVersion"); v != doc.end()) {
+            if (!v->is_number_integer() || v->get<int64_t>() < 1) throw Invalid("its format version is not valid");
+            if (v->get<int64_t>() > kFormatVersion)
+                Fail(kAppError, file + " was saved in a newer file format (version " +
+                                    std::to_string(v->get<int64_t>()) + ") than this program reads (version " +
+                                    std::to_string(kFormatVersion) + "). It was not opened and is left as it is.");
+        }
         const json& pj = doc.at("project");
         p.start = Date(pj.at("start").get<double>());
         Get(pj, "calendar", p.calendar);
@@ -377,6 +540,7 @@ void DeserializePlan(PlanData& p, const std::string& text) {
 
         p.calendars.clear();
         for (const auto& c : doc.value("calendars", json::array())) {
+            where = "calendar " + std::to_string(p.calendars.size() + 1);
             auto cal = std::make_shared<CalendarData>();
             cal->name = c.at("name").get<std::string>();
             const json& week = c.at("week");
@@ -393,6 +557,7 @@ void DeserializePlan(PlanData& p, const std::string& text) {
                 p.resources.push_back(nullptr);
                 continue;
             }
+            where = "resource " + std::to_string(p.resources.size() + 1);
             auto res = std::make_shared<ResourceData>();
             res->plan = p.weak_from_this();
             res->uid = r.at("uid").get<int32_t>();
@@ -417,6 +582,7 @@ void DeserializePlan(PlanData& p, const std::string& text) {
                 p.tasks.push_back(nullptr);
                 continue;
             }
+            where = "task " + std::to_string(p.tasks.size() + 1);
             auto task = std::make_shared<TaskData>();
             task->plan = p.weak_from_this();
             task->uid = t.at("uid").get<int32_t>();
@@ -475,6 +641,7 @@ void DeserializePlan(PlanData& p, const std::string& text) {
             p.tasks.push_back(task);
         }
         p.properties.clear();
+        where = "the document properties";
         for (const auto& d : doc.value("properties", json::array())) {
             auto prop = std::make_shared<PropertyData>();
             prop->plan = p.weak_from_this();
@@ -483,13 +650,19 @@ void DeserializePlan(PlanData& p, const std::string& text) {
             prop->value = PropertyFromJson(prop->type, d.at("value"));
             p.properties.push_back(prop);
         }
+        where = "the views, tables and filters";
         p.items = ItemsFromJson(doc.value("items", json::object()));
+        Validate(p);
         EnsureBuiltIns(p.items, false);
         p.Renumber();
     } catch (const AutomationError&) {
         throw;
-    } catch (const std::exception&) {
-        Fail(kAppError, "The file is not a valid project file.");
+    } catch (const Invalid& e) {
+        Fail(kAppError, file + " is not a valid project file: " + e.what() + ".");
+    } catch (const json::parse_error& e) {
+        Fail(kAppError, file + " is not a valid project file: it is damaged or cut short (" + Reason(e) + ").");
+    } catch (const std::exception& e) {
+        Fail(kAppError, file + " is not a valid project file: " + where + " cannot be read (" + Reason(e) + ").");
     }
 }
 
@@ -499,9 +672,21 @@ std::string SerializeGlobal(const ItemStore& global) {
 }
 
 ItemStore DeserializeGlobal(const std::string& text) {
-    json doc = json::parse(text);
-    if (doc.value("format", "") != kGlobalFormat) throw std::runtime_error("not a global template");
-    return ItemsFromJson(doc.at("items"));
+    json doc;
+    try {
+        doc = json::parse(text);
+    } catch (const json::parse_error& e) {
+        throw std::runtime_error("it is cut short or damaged: " + Reason(e));
+    }
+    if (!doc.is_object() || doc.value("format", "") != kGlobalFormat)
+        throw std::runtime_error("it is not a global template");
+    if (doc.value("formatVersion", 0) > kFormatVersion)
+        throw std::runtime_error("it is of a newer file format (version " + std::to_string(doc.value("formatVersion", 0)) + ")");
+    try {
+        return ItemsFromJson(doc.at("items"));
+    } catch (const std::exception& e) {
+        throw std::runtime_error(Reason(e));
+    }
 }
 
 std::filesystem::path StoragePath(const std::string& folder, const std::string& name) {

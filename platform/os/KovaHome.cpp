@@ -1,6 +1,10 @@
 #include "platform/os/KovaHome.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -29,26 +33,72 @@ std::filesystem::path KovaPath(const std::string& relative, bool create) {
     return path;
 }
 
+namespace {
+
+// Temporary files of writes that were cut short (the writer was killed) are "NAME.tmp.PID" with a
+// process that is gone.
+void RemoveStaleTemporaries(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::string prefix = path.filename().string() + ".tmp.";
+    const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string digits = name.substr(prefix.size());
+        if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(digits));
+        if (pid != ::getpid() && (::kill(pid, 0) == 0 || errno != ESRCH)) continue; // still writing
+        std::error_code ignored;
+        std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
 bool WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes) {
     std::error_code ec;
+    // A file made read-only is not replaced, whoever runs the program.
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
+        return false;
+    }
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
+    RemoveStaleTemporaries(path);
     auto temp = path;
     temp += ".tmp." + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    // On disk before it replaces the old file: a crash leaves the old file or the whole new one.
+    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    int error = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (ok) {
+        std::filesystem::rename(temp, path, ec);
+        ok = !ec;
+        error = ec.value();
     }
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
+    if (!ok) {
         std::filesystem::remove(temp, ec);
+        errno = error;
         return false;
+    }
+    // The rename itself is made durable with the folder.
+    int dir = ::open(path.has_parent_path() ? path.parent_path().c_str() : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }

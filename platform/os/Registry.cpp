@@ -115,8 +115,11 @@ void FromJson(const Json& j, Key& key) {
     if (auto it = j.find("values"); it != j.end()) {
         for (const auto& [name, v] : it->items()) {
             if (FindValue(key, name)) continue;
-            key.values.push_back(
-                Value{name, v.at("type").get<uint32_t>(), FromHex(v.at("data").get<std::string>())});
+            Value value{name, v.at("type").get<uint32_t>(), FromHex(v.at("data").get<std::string>())};
+            if (value.type == REG_DWORD && value.bytes.size() != 4)
+                throw std::runtime_error("the DWORD value \"" + name + "\" of the key \"" + key.name + "\" has " +
+                                         std::to_string(value.bytes.size()) + " bytes instead of 4");
+            key.values.push_back(std::move(value));
         }
     }
     if (auto it = j.find("keys"); it != j.end()) {
@@ -242,6 +245,7 @@ private:
         if (fd < 0) {
             if (errno == ENOENT) return true; // no file yet: an empty registry
             corrupt_ = true;
+            problem_ = "The registry \"" + file.string() + "\" cannot be read (" + std::strerror(errno) + ").";
             return false;
         }
         std::string text;
@@ -255,21 +259,31 @@ private:
             ok = n == 0;
         }
         ::close(fd);
-        if (ok && !text.empty()) {
+        // Every write leaves a whole document: anything else is damage, and the file is never written
+        // over, so that what it holds can still be mended by hand.
+        std::string reason = ok ? "" : "it cannot be read";
+        if (ok) {
             try {
+                if (text.empty()) throw std::runtime_error("it is empty");
                 Json doc = Json::parse(text);
+                if (!doc.is_object()) throw std::runtime_error("it does not hold the hives");
                 for (int i = 0; i < 3; ++i) {
                     hives_[i].name = kHiveNames[i];
                     if (auto it = doc.find(kHiveNames[i]); it != doc.end()) FromJson(*it, hives_[i]);
                 }
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 ok = false;
+                reason = e.what();
+                if (!reason.empty() && reason.front() == '[' && reason.find("] ") != std::string::npos)
+                    reason.erase(0, reason.find("] ") + 2);
             }
         }
         if (!ok) {
             for (auto& hive : hives_)
                 hive = Key{};
             corrupt_ = true;
+            problem_ = "The registry \"" + file.string() + "\" is damaged (" + reason +
+                       "); it was left as it is.";
         }
         return ok;
     }
@@ -280,6 +294,7 @@ private:
             doc[kHiveNames[i]] = ToJson(hives_[i]);
         struct stat st;
         if (!WriteFileAtomically(file_, doc.dump(2) + "\n") || ::stat(file_.c_str(), &st) != 0) {
+            problem_ = "The registry \"" + file_.string() + "\" could not be written (" + std::strerror(errno) + ").";
             file_.clear(); // the tree in memory no longer matches the file: read it again next time
             return ERROR_CANTWRITE;
         }
@@ -287,6 +302,10 @@ private:
         return ERROR_SUCCESS;
     }
 
+public:
+    std::string problem_; // why the last call that failed on the file failed
+
+private:
     std::mutex mutex_;
     std::filesystem::path file_;
     FileStamp stamp_;
@@ -521,6 +540,17 @@ bool RegistryKeyExists(HKEY hive, const std::string& path) {
 
 bool RegistryDeleteTree(HKEY hive, const std::string& path) {
     return DeleteKey(hive, path, true) == 0;
+}
+
+std::string RegistryDamage() {
+    auto& store = TheStore();
+    std::string problem;
+    if (store.Read([] { return ERROR_SUCCESS; }) == ERROR_REGISTRY_CORRUPT) problem = store.problem_;
+    return problem;
+}
+
+std::string RegistryLastProblem() {
+    return TheStore().problem_;
 }
 
 } // namespace platform::os

@@ -57,4 +57,10 @@ bool RegistryKeyExists(HKEY hive, const std::string& path);
 // Deletes a key with everything below it; false when it did not exist.
 bool RegistryDeleteTree(HKEY hive, const std::string& path);
 
+// A damaged or unreadable registry file is never written over and every call on it fails. Programs
+// check it when they start: the message naming the file and what is wrong, empty when it is sound.
+std::string RegistryDamage();
+// The message of the last call that failed on the file (damaged, unreadable or not writable).
+std::string RegistryLastProblem();
+
 } // namespace platform::os

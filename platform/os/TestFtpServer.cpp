@@ -75,7 +75,9 @@ void TestFtpServer::Serve(const std::string& remotePath, const std::string& byte
 }
 
 void TestFtpServer::Start() {
-    std::vector<std::string> args = {"python3", "-c", kServerScript, root().string(), log().string()};
+    // The interpreter finds its installation from argv[0] and PATH: name it by its full path, and keep
+    // PYTHON* settings of whoever runs the tests out, so that Debian's pyftpdlib is what it imports.
+    std::vector<std::string> args = {"/usr/bin/python3", "-I", "-c", kServerScript, root().string(), log().string()};
     for (const auto& [user, password] : accounts_) {
         args.push_back(user);
         args.push_back(password);

@@ -2,6 +2,7 @@
 // Copies a program file and gives the copy the version (setup and tests use it).
 #include "platform/automation/Error.h"
 #include "platform/os/FileVersion.h"
+#include "platform/os/ProgramHelp.h"
 
 #include <charconv>
 #include <cstdio>
@@ -30,10 +31,11 @@ bool ParseVersion(const std::string& text, uint16_t (&parts)[4]) {
 
 int main(int argc, char** argv) {
     uint16_t parts[4];
-    if (argc != 4 || !ParseVersion(argv[3], parts)) {
-        std::fprintf(stderr,
+    const bool help = platform::os::AsksForHelp(argc, argv);
+    if (help || argc != 4 || !ParseVersion(argv[3], parts)) {
+        std::fprintf(help ? stdout : stderr,
                      "usage: kova-stamp-version <source> <destination> <major.minor.build.revision>\n");
-        return 2;
+        return help ? 0 : 2;
     }
     if (!platform::os::StampFileVersion(argv[1], argv[2], parts[0], parts[1], parts[2], parts[3])) {
         std::fprintf(stderr, "kova-stamp-version: %s: %s\n", argv[1],

@@ -1,6 +1,7 @@
 #include "tools/kova-erp/Commands.h"
 
 #include <algorithm>
+#include <climits>
 #include <iomanip>
 #include <map>
 #include <ostream>
@@ -9,6 +10,7 @@
 #include "platform/middleware/Admin.h"
 #include "platform/middleware/Backend.h"
 #include "platform/middleware/Seed.h"
+#include "platform/os/Registry.h"
 
 namespace kova_erp {
 
@@ -71,11 +73,19 @@ bool YesNo(const std::string& option, const std::string& value) {
 int32_t Number(const std::string& option, const std::string& value) {
     try {
         size_t used = 0;
-        long n = std::stol(value, &used);
-        if (used == value.size()) return static_cast<int32_t>(n);
+        long long n = std::stoll(value, &used);
+        if (used == value.size() && n >= INT32_MIN && n <= INT32_MAX) return static_cast<int32_t>(n);
     } catch (const std::exception&) {
     }
-    throw UsageError("--" + option + " takes a number");
+    throw UsageError("--" + option + " takes a whole number from -2147483648 to 2147483647");
+}
+
+// Columns line up by characters, not bytes: names may hold letters of more than one byte.
+std::string Padded(const std::string& text, size_t width) {
+    size_t characters = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++characters;
+    return characters >= width ? text : text + std::string(width - characters, ' ');
 }
 
 BackendConfig Configured(const std::string& name) {
@@ -109,7 +119,7 @@ void ListProjects(Database& db, const BackendConfig& config, std::ostream& out) 
     int count = 0;
     while (st.Step()) {
         ++count;
-        out << "  " << std::left << std::setw(10) << st.Text(0) << " " << std::setw(32) << st.Text(1) << " "
+        out << "  " << Padded(st.Text(0), 10) << " " << Padded(st.Text(1), 32) << " "
             << Day(st.Value(2)) << " to " << Day(st.Value(3)) << "  plans "
             << (st.IsNull(5) ? "-" : st.Text(5)) << " (leading " << st.Text(4) << ")\n";
     }
@@ -119,7 +129,7 @@ void ListProjects(Database& db, const BackendConfig& config, std::ostream& out) 
 void ListSummary(Database& db, std::ostream& out) {
     out << "Rows per table:\n";
     for (const auto& [table, rows] : TableCounts(db))
-        out << "  " << std::left << std::setw(26) << table << " " << rows << "\n";
+        out << "  " << Padded(table, 26) << " " << rows << "\n";
 }
 
 int Create(const std::vector<std::string>& args, std::ostream& out) {
@@ -129,8 +139,13 @@ int Create(const std::vector<std::string>& args, std::ostream& out) {
     if (line.options.count("database")) config.database = line.options["database"];
     if (line.options.count("company")) config.companyNumber = Number("company", line.options["company"]);
     bool makeDefault = !line.flags.empty() || TrimBlanks(DefaultBackendName()).empty();
-    config = CreateBackend(config, makeDefault);
-    if (line.options.count("seed")) config = SeedBackendFromFile(config, line.options["seed"]);
+    FillBackend seed;
+    if (line.options.count("seed"))
+        seed = [file = line.options["seed"]](BackendConfig& c, Database& db) {
+            SeedResult result = LoadSeedFile(db, file);
+            if (c.companyNumber == 0) c.companyNumber = result.companyNumber;
+        };
+    config = CreateBackend(config, makeDefault, seed);
     out << "Created backend " << config.name << (makeDefault ? " (the default backend)" : "") << "\n";
     DescribeBackend(config, out);
     return 0;
@@ -195,9 +210,16 @@ int Default(const std::vector<std::string>& args, std::ostream& out) {
 } // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty() || args[0] == "help" || args[0] == "--help") {
+    const bool help = std::find_if(args.begin(), args.end(), [](const std::string& a) {
+                          return a == "--help" || a == "-h";
+                      }) != args.end();
+    if (args.empty() || args[0] == "help" || help) {
         (args.empty() ? err : out) << kUsage;
         return args.empty() ? 2 : 0;
+    }
+    if (std::string damage = platform::os::RegistryDamage(); !damage.empty()) {
+        err << "kova-erp: " << damage << "\n";
+        return 1;
     }
     std::vector<std::string> rest(args.begin() + 1, args.end());
     try {

@@ -155,6 +155,11 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
         "usage: kova-setup [--home DIR] [--language LCID] [--version MAJOR.MINOR[.BUILD[.REVISION]]]\n";
     SetupOptions options;
     std::string home;
+    for (const std::string& arg : args)
+        if (arg == "--help" || arg == "-h") {
+            out << usage;
+            return 0;
+        }
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (i + 1 >= args.size() || (arg != "--home" && arg != "--language" && arg != "--version")) {
@@ -186,6 +191,10 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
     }
     if (!home.empty()) ::setenv("KOVA_HOME", winproj::FullPath(home).c_str(), 1);
+    if (const std::string damage = os::RegistryDamage(); !damage.empty()) {
+        err << "kova-setup: " << damage << "\n";
+        return 1;
+    }
     return LayOutMachine(options, out, err) ? 0 : 1;
 }
 

@@ -259,6 +259,101 @@ TEST_F(EndToEnd, APersonWorksAtThePrompt) {
     EXPECT_EQ(Portable(run.out, home.path()), Expected("interactive.out"));
 }
 
+
+// Every program answers --help and -h with its usage, exit code 0, and does nothing else.
+TEST_F(EndToEnd, EveryProgramPrintsItsUsageOnHelp) {
+    const std::string registry = ReadFile(home.path() / "registry.json");
+    const char* programs[] = {KOVA_WINPROJ_COMMAND, KOVA_SETUP_COMMAND,   KOVA_ERP_COMMAND,
+                              KOVA_TOLVANE_COMMAND, KOVA_DREMICA_COMMAND, KOVA_GRANTRY_COMMAND,
+                              KOVA_TEMPLATE_PLAN_COMMAND, KOVA_STAMP_VERSION_COMMAND};
+    for (const char* program : programs)
+        for (const char* option : {"--help", "-h"}) {
+            SCOPED_TRACE(std::string(program) + " " + option);
+            Result run = RunProgram({program, option}, home.path(), "click cmdContinue\nOK\n");
+            EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+            EXPECT_EQ(run.out.rfind("usage:", 0), 0u) << run.out;
+            EXPECT_EQ(run.err, "");
+        }
+    EXPECT_EQ(ReadFile(home.path() / "registry.json"), registry);
+    EXPECT_FALSE(fs::exists(home.path() / "-h.mpp"));
+}
+
+// A folder kova-setup did not lay out is named, with how to lay it out.
+TEST_F(EndToEnd, AFolderNotLaidOutIsNamedWithHowToLayItOut) {
+    platform::os::TempKovaHome bare;
+    const std::string folder = bare.path().string();
+    Result host = RunProgram({KOVA_WINPROJ_COMMAND, "--home", folder}, bare.path(), "quit\n");
+    EXPECT_EQ(host.exitCode, 2);
+    EXPECT_NE(host.err.find(folder + " is not a machine folder laid out by kova-setup"), std::string::npos)
+        << host.err;
+    EXPECT_NE(host.err.find("kova-setup --home " + folder), std::string::npos) << host.err;
+    Result installer = RunProgram({"/usr/bin/env", "KOVA_HOME=" + folder, KOVA_TOLVANE_COMMAND}, bare.path(),
+                                  "click cmdContinue\nOK\n");
+    EXPECT_EQ(installer.exitCode, 1);
+    EXPECT_NE(installer.err.find("kova-setup --home " + folder), std::string::npos) << installer.err;
+}
+
+// A registry file that is damaged is named by every program, which ends at once and leaves it as it is.
+TEST_F(EndToEnd, ADamagedRegistryIsNamedAndNeverWrittenOver) {
+    const fs::path file = home.path() / "registry.json";
+    const std::string good = ReadFile(file);
+    ASSERT_NE(good.find("\"UILanguage\""), std::string::npos);
+    const std::pair<const char*, std::string> damages[] = {
+        {"cut short", good.substr(0, good.size() / 2)},
+        {"empty", ""},
+        {"a list", "[]"},
+        {"not JSON", "registry"},
+        {"wrong type", "{\"HKEY_LOCAL_MACHINE\": {\"values\": {\"x\": {\"type\": \"four\", \"data\": \"\"}}}}"},
+        {"ten-byte DWORD",
+         "{\"HKEY_LOCAL_MACHINE\": {\"values\": {\"x\": {\"type\": 4, \"data\": \"00000000000000000000\"}}}}"},
+    };
+    const std::vector<std::string> programs[] = {
+        {KOVA_WINPROJ_COMMAND, "--home", home.path().string(), "--dump"},
+        {KOVA_ERP_COMMAND, "create", "Z"},
+        {KOVA_TOLVANE_COMMAND},
+        {KOVA_DREMICA_COMMAND},
+        {KOVA_SETUP_COMMAND},
+    };
+    for (const auto& [name, bytes] : damages)
+        for (const auto& program : programs) {
+            SCOPED_TRACE(std::string(name) + ": " + program[0]);
+            { std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes; }
+            Result run = RunProgram(program, home.path(), "click cmdContinue\nOK\n");
+            EXPECT_NE(run.exitCode, 0);
+            EXPECT_NE(run.err.find("The registry \"" + file.string() + "\" is damaged ("), std::string::npos)
+                << run.out << run.err;
+            EXPECT_EQ(ReadFile(file), bytes);
+        }
+}
+
+// What cannot be written is reported as a failure, and nothing is left as if it had worked.
+TEST_F(EndToEnd, ARegistryOrTemplateThatCannotBeWrittenIsReported) {
+    const fs::path registry = home.path() / "registry.json";
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(registry, readOnly);
+    Result create = RunProgram({KOVA_ERP_COMMAND, "create", "Z"}, home.path());
+    EXPECT_EQ(create.exitCode, 1);
+    EXPECT_EQ(create.out, "");
+    EXPECT_NE(create.err.find("The registry \"" + registry.string() + "\" could not be written (Permission denied)"),
+              std::string::npos)
+        << create.err;
+    EXPECT_FALSE(fs::exists(home.path() / "erp" / "Z.db"));
+    fs::permissions(registry, fs::perms::owner_write, fs::perm_options::add);
+
+    const fs::path global = home.path() / "msproject" / "1033" / "GLOBAL.MPT";
+    { msp::StartApplication(); msp::QuitApplication(); }
+    const std::string before = ReadFile(global);
+    fs::permissions(global, readOnly);
+    Result install = RunProgram({KOVA_TOLVANE_COMMAND}, home.path(), "click cmdContinue\nOK\n");
+    EXPECT_EQ(install.exitCode, 1);
+    EXPECT_EQ(install.out.find("installed succesfully"), std::string::npos) << install.out;
+    EXPECT_NE(install.out.find("could not be installed: the global template was not saved"), std::string::npos)
+        << install.out;
+    EXPECT_NE(install.out.find("\"" + global.string() + "\" could not be written"), std::string::npos)
+        << install.out;
+    EXPECT_EQ(ReadFile(global), before);
+}
+
 // Installer code reads the planning program's major version from its file.
 TEST(Program, CarriesItsFileVersion) {
     platform::os::FileVersion version;

@@ -23,4 +23,9 @@ bool WriteMachineSettings(const MachineSettings& settings) {
            os::RegistrySetString(os::HKEY_LOCAL_MACHINE, kSettingsKey, "Version", settings.version);
 }
 
+bool MachineIsLaidOut() {
+    std::string program;
+    return os::RegistryGetString(os::HKEY_LOCAL_MACHINE, kProgramAppPathKey, "", program) && !program.empty();
+}
+
 } // namespace winproj

@@ -23,5 +23,7 @@ struct MachineSettings {
 MachineSettings ReadMachineSettings();
 // False when the registry could not be written.
 bool WriteMachineSettings(const MachineSettings& settings);
+// Whether kova-setup laid out the machine folder: the planning program is registered there.
+bool MachineIsLaidOut();
 
 } // namespace winproj

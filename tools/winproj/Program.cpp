@@ -12,6 +12,7 @@
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/ScriptedUser.h"
 #include "platform/forms/TerminalUser.h"
+#include "platform/os/Registry.h"
 #include "tools/winproj/Console.h"
 #include "tools/winproj/Host.h"
 #include "tools/winproj/MachineSettings.h"
@@ -26,17 +27,26 @@ namespace {
 
 const char* const kUsage =
     "usage: winproj [--home DIR] [--script FILE] [--transcript FILE] [PLAN.mpp] [--run MACRO]... [--dump]\n";
+const char* const kHelp =
+    "Plays the planning program of the machine folder (--home, else $KOVA_HOME, else ~/.kova) with a new\n"
+    "plan or the one named. Without --script, --run or --dump it is a prompt at the terminal (type help\n"
+    "there); with them a scripted run: the script answers the dialogs and boxes, --run runs macros of the\n"
+    "global template, --dump prints the active plan, --transcript writes what the user saw.\n";
 
 struct CommandLine {
     std::string home, script, transcript, plan;
     std::vector<std::string> macros;
-    bool dump = false;
+    bool dump = false, help = false;
     bool Scripted() const { return !script.empty() || !macros.empty() || dump; }
 };
 
 bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            line.help = true;
+            continue;
+        }
         auto value = [&](std::string& into) {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 error = arg + " needs a value";
@@ -57,7 +67,7 @@ bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string&
             line.macros.push_back(macro);
         } else if (arg == "--dump") {
             line.dump = true;
-        } else if (arg.rfind("--", 0) == 0) {
+        } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
             error = "unknown option " + arg;
             return false;
         } else if (line.plan.empty()) {
@@ -93,7 +103,20 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
         err << "winproj: " << error << "\n" << kUsage;
         return 2;
     }
+    if (line.help) {
+        out << kUsage << kHelp;
+        return 0;
+    }
     if (!line.home.empty()) ::setenv("KOVA_HOME", FullPath(line.home).c_str(), 1);
+    if (const std::string damage = platform::os::RegistryDamage(); !damage.empty()) {
+        err << "winproj: " << damage << "\n";
+        return 2;
+    }
+    if (!line.home.empty() && !MachineIsLaidOut()) {
+        err << "winproj: " << FullPath(line.home) << " is not a machine folder laid out by kova-setup (it has no "
+            << "planning program); lay it out with: kova-setup --home " << FullPath(line.home) << "\n";
+        return 2;
+    }
 
     std::unique_ptr<forms::UserDriver> user;
     forms::ScriptedUser* scripted = nullptr;
@@ -128,6 +151,8 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
             err << "winproj: the planning program cannot start: " << Err().Description << "\n";
             status = 2;
         } else {
+            for (const std::string& notice : host.app().StartNotices())
+                err << "winproj: " << notice << "\n";
             if (!line.Scripted()) PrintBanner(host, out);
             if (line.plan.empty()) {
                 host.NewPlan();
