@@ -20,7 +20,7 @@ using nlohmann::json;
 namespace {
 
 std::string DemoSeedText() {
-    auto file = std::filesystem::path(__FILE__).parent_path().parent_path() / "testdata" / "demo-erp.json";
+    auto file = std::filesystem::path(KOVA_DEMO_SEED);
     std::ifstream in(file);
     std::stringstream text;
     text << in.rdbuf();
