@@ -39,6 +39,8 @@ msp::Application* App() {
 
 } // namespace
 
+bool DeleteKovaMSPTask = false;
+
 const std::array<BudgetCostType, 5>& BudgetCostTypes() {
     static const std::array<BudgetCostType, 5> types = {{
         {"1", "Material", "MAT"},

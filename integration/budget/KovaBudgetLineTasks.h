@@ -91,6 +91,11 @@ std::string CostObjectResourceCode(const std::string& costType, const std::strin
 // separator, no thousands separators.
 std::string BudgetNumberText(double value);
 
+// The running budget and schedule run's "delete task" option (the plan's DeleteKovaMSPTask
+// property): on, a task or assignment that already holds a new line's key is deleted or rewritten in
+// place; off, it is detached. The connect run and the conversion dialog do not load it: off.
+extern bool DeleteKovaMSPTask;
+
 // ---- lookups ---------------------------------------------------------------------------------------
 
 // Switches the planning program's alerts off for a search and puts them back as they were.
