@@ -28,20 +28,6 @@ std::optional<std::string> BeforeFirstPoint(const std::string& text) {
     return text.substr(0, point);
 }
 
-// Brings the task one level below the CE task. Each step moves it one level and the levels are finite,
-// so the walk is bounded by the distance it starts at; it stops at the first refused step.
-void PlaceBelow(msp::Task& task, int32_t ceLevel) {
-    const int32_t wanted = ceLevel + 1;
-    for (int32_t steps = std::abs(task.OutlineLevel() - wanted); steps > 0 && Err().Number == 0; --steps) {
-        const int32_t level = task.OutlineLevel();
-        if (level == wanted) break;
-        if (level < wanted)
-            task.OutlineIndent();
-        else
-            task.OutlineOutdent();
-    }
-}
-
 bool HasResource(const msp::Task& task, const std::string& resourceName) {
     for (const msp::Assignment& a : task.Assignments().Snapshot())
         if (a && a.ResourceName() == resourceName) return true;
@@ -93,7 +79,7 @@ bool CreateSubtaskFromAssignment(msp::Task& ceTask, const BudgetLineSubtaskSourc
     }
     app.SelectRow(task.Id(), false, false, false);
     Err().Clear();
-    PlaceBelow(task, ceLevel);
+    PlaceBudgetLineSubtask(task, ceLevel);
     ErrObject failure = Err();
     Err().Clear();
     if (failure.Number == 0 && task.OutlineLevel() != ceLevel + 1)
