@@ -167,6 +167,7 @@ TEST_F(ConvertTest, ChosenAssignmentsBecomeSubtasksAndGo) {
         EXPECT_EQ(t.Text(6), e.text6);
         EXPECT_EQ(t.Text(8), "3");
         EXPECT_EQ(t.Text(4), e.key.substr(e.key.rfind('_') + 1));
+        EXPECT_EQ(t.Text(7), "u" + t.Text(4)); // the assignment's unit
         EXPECT_EQ(t.Type(), e.type);
         EXPECT_DOUBLE_EQ(t.Work(), e.work);
         EXPECT_EQ(t.ConstraintType(), 4);
