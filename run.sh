@@ -58,6 +58,8 @@ demo)
     sed -n '/^properties/,$p' "$KOVA_HOME/plan.txt"
     echo "== The File menu of the connected plan"
     printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
+    echo "== The budget lines brought into the plan, as subtasks or assignments of their charge-element tasks"
+    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/plan.txt"
     ;;
 test)
     install_missing

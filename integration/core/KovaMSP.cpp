@@ -61,6 +61,7 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Command("TransferStandardCE", &KovaMSP::TransferStandardCE),
         Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
         Unhandled("OrbelAbout", &KovaMSP::OrbelAbout),
+        Command("ConvertAssignmentsToTask", &KovaMSP::ConvertAssignmentsToTask),
     };
     return table;
 }
