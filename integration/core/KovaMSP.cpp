@@ -49,6 +49,7 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Command("KovaProjectOpen", &KovaMSP::KovaProjectOpen),
         Command("TransferStandardCE", &KovaMSP::TransferStandardCE),
         Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
+        Command("SynchronizeBudgetSchedule", &KovaMSP::SynchronizeBudgetSchedule),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),
     };
     return table;

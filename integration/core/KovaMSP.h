@@ -41,6 +41,10 @@ public:
     // elements from the ERP, each behind the plan's switch, with the plan's log written and offered
     // (SynchronizeMasterData.cpp).
     void SynchronizeMasterData();
+    // Synchronises the connected plan's charge structure, budget lines and schedule with the ERP
+    // through the synchronisation dialog, with the plan's log written and offered
+    // (SynchronizeBudgetSchedule.cpp).
+    void SynchronizeBudgetSchedule();
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();
