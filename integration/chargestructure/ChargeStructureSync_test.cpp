@@ -166,6 +166,13 @@ TEST_P(DetachTest, ARemovedElementsTaskIsDetachedWhenThePlanKeepsItsTasks) {
 }
 INSTANTIATE_TEST_SUITE_P(BudgetLineTasks, DetachTest, ::testing::Bool());
 
+TEST_F(StructureSyncTest, TheLastTaskOfThePlanIsRemovedToo) {
+    ASSERT_EQ(Codes().back(), "BR21");
+    Change(R"([{"op": "remove", "id": "BR21"}])");
+    EXPECT_TRUE(Sync());
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"BRM2", "BR", "BR10", "BR11", "BRM1", "BR12", "BR20"}));
+}
+
 TEST_F(StructureSyncTest, AnUncodedTaskIsNeverRemoved) {
     Plan().Tasks().Add("My own notes");
     Plan().Tasks().Add("Kick-off", 1);
