@@ -72,6 +72,15 @@ TEST_P(OwnershipTest, SettlesTheOwnershipOrRefuses) {
     else EXPECT_EQ(log, "");
 }
 
+TEST(OwnershipTexts, TheConfirmationsAsTheUserReadsThem) {
+    EXPECT_EQ(ConfirmOwnershipToKova(),
+              "Changes to ChBS and Budget Line quantities in Microsoft Project will be lost since the ownership "
+              "is being set to Kova. \r\n\r\nProceed with synchronization");
+    EXPECT_EQ(ConfirmOwnershipToProject(),
+              "Changes to ChBS and Budget Line quantities in Kova will be lost since the ownership is being set "
+              "to Microsoft Project. \r\n\r\nProceed with synchronization");
+}
+
 TEST_F(OwnershipTest, AFailedReadOfTheLinkStopsTheRun) {
     Plan().CustomDocumentProperties().Item("OwnershipChBSAndBudgQty").SetValue(Variant(int32_t(1)));
     erp.Control().ArmFault(platform::middleware::Fault::Error("*", "showExternalScheduleLink", 9, 0,
