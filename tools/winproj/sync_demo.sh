@@ -3,8 +3,8 @@
 # ERP's structure after kova-erp changed it; then an ownership transfer to the plan, set in Connection
 # Details, is confirmed and carried out at the next synchronisation; the plan's own changes then go to
 # the ERP, which generates the code of a new element; last, a link whose ownership was changed behind
-# the plan's back makes the synchronisation refuse. Logs, transcripts, the plan's tasks and the ERP's
-# structure are compared with expected files.
+# the plan's back makes the synchronisation refuse; and the first step again with a German planning
+# program. Logs, transcripts, the plan's tasks and the ERP's structure are compared with expected files.
 # Usage: sync_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
 set -euo pipefail
 setup=$(realpath "$1") erp=$(realpath "$2") tolvane=$(realpath "$3") winproj=$(realpath "$4")
@@ -45,6 +45,7 @@ sync() { # SCRIPT NAME [MACRO...]
 "$erp" create DEMO --seed "$data/demo-erp.json" --default >/dev/null
 printf 'click cmdContinue\nOK\n' | "$tolvane" >/dev/null || fail "tolvane could not install the integration"
 cd "$KOVA_HOME"
+first_home=$KOVA_HOME
 "$winproj" --script "$data/demo-connect.script" --transcript connect.transcript --run ConnectProject \
     >/dev/null || fail "the scripted connect failed: $(tail -n 5 connect.transcript)"
 
@@ -76,4 +77,17 @@ tasks_of plan-owned.txt >before.dump
 sync "$data/demo-sync-refused.script" refused
 compare refused.log
 tasks_of refused.txt | diff -u before.dump - || fail "the refused synchronisation changed the plan"
+# 5. The same first synchronisation on a machine whose planning program speaks German: the lookups use
+# that program's own test words, so the plan ends the same.
+export KOVA_HOME=$(mktemp -d)
+trap 'rm -rf "$KOVA_HOME" "$first_home"' EXIT
+cd "$KOVA_HOME"
+"$setup" --language 1031 >/dev/null
+"$erp" create DEMO --seed "$data/demo-erp.json" --default >/dev/null
+printf 'click cmdContinue\nOK\n' | "$tolvane" >/dev/null || fail "tolvane could not install the integration"
+"$winproj" --script "$data/demo-connect.script" --transcript connect.transcript --run ConnectProject \
+    >/dev/null || fail "the scripted connect failed on the German machine"
+"$erp" change DEMO "$data/demo-sync-changes.json" >/dev/null
+sync "$data/demo-sync.script" german
+tasks_of german.txt | diff -u "$expected/sync.dump" - || fail "the German plan differs from the English one"
 echo "sync demo passed"
