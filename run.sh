@@ -60,6 +60,16 @@ demo)
     printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
     echo "== The budget lines brought into the plan, as subtasks or assignments of their charge-element tasks"
     awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/plan.txt"
+    echo
+    echo "== The ERP changes the structure of BRIDGE/MAIN (testdata/demo-sync-changes.json)"
+    build/tools/kova-erp/kova-erp change DEMO testdata/demo-sync-changes.json
+    echo "== The planner synchronises the plan with the ERP (script: testdata/demo-sync.script)"
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-sync.script" \
+        --transcript sync.transcript Bridge.mpp --run SynchronizeBudgetSchedule --dump >plan-synced.txt)
+    echo "== The log of the synchronisation ($KOVA_HOME/Bridge.log)"
+    tr -d '\r' <"$KOVA_HOME/Bridge.log"
+    echo "== The plan's new outline; all of it in $KOVA_HOME/plan-synced.txt"
+    printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | sed 's/^winproj> //' | grep -E '^ +[0-9]+ '
     ;;
 test)
     install_missing

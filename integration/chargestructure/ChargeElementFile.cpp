@@ -39,12 +39,13 @@ void WriteChargeElementFile() {
     Err().Clear();
     ChargeElementTable& table = ChargeElements();
     table.recordCount = 0;
+    table.written = false;
     const std::string path = GetBceFilePath();
     if (Err().Number != 0 || path.empty()) return Err().Clear();
     os::Kill(path);
     Err().Clear();
     os::RandomFile file;
-    file.Open(path, ChargeElementRecord::kLength, os::RandomAccess::Write);
+    bool complete = file.Open(path, ChargeElementRecord::kLength, os::RandomAccess::Write);
     Err().Clear();
 
     const auto* list = CurrentProjectData && CurrentProjectData->ChargeElements
@@ -63,7 +64,7 @@ void WriteChargeElementFile() {
             record.SetInteger(ChargeElementRecord::Milestone, -1);
             record.SetText(ChargeElementRecord::Parent, "");
             record.SetText(ChargeElementRecord::CEType, "5");
-            if (file.IsOpen()) file.Put(record);
+            complete = file.IsOpen() && file.Put(record) && complete;
             ++written;
         }
         for (size_t i = 0; i < count; ++i) {
@@ -75,12 +76,13 @@ void WriteChargeElementFile() {
             record.SetText(ChargeElementRecord::Parent, Trim(ce->CEParent));
             record.SetText(ChargeElementRecord::OBSelement, Trim(ce->OBSelement));
             record.SetText(ChargeElementRecord::CEType, std::to_string(ce->CEType));
-            if (file.IsOpen()) file.Put(record);
+            complete = file.IsOpen() && file.Put(record) && complete;
             ++written;
         }
     }
     table.recordCount = static_cast<int32_t>(written);
     file.Close();
+    table.written = complete && Err().Number == 0;
     Err().Clear();
 }
 
@@ -90,15 +92,19 @@ void LoadChargeElementFile() {
     const size_t count = table.recordCount > 0 ? static_cast<size_t>(table.recordCount) : 0;
     table.records.assign(count, std::nullopt);
     table.changed.assign(count, false);
+    table.loaded = false;
     const std::string path = GetBceFilePath();
     os::RandomFile file;
     if (Err().Number != 0 || path.empty() ||
         !file.Open(path, ChargeElementRecord::kLength, os::RandomAccess::Read))
         return Err().Clear();
+    bool complete = file.Lof() == static_cast<int64_t>(count * ChargeElementRecord::kLength);
+    Err().Clear();
     os::FixedRecord record(ChargeElementRecord::kLength);
     for (size_t i = 1; i <= count; ++i) {
         if (!file.Get(static_cast<int32_t>(i), record)) {
             Err().Clear();
+            complete = false;
             continue;
         }
         ChargeElementEntry entry;
@@ -115,6 +121,7 @@ void LoadChargeElementFile() {
         table.records[i - 1] = std::move(entry);
     }
     file.Close();
+    table.loaded = complete;
     Err().Clear();
 }
 

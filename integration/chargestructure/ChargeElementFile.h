@@ -52,6 +52,10 @@ struct ChargeElementTable {
     int32_t recordCount = 0;
     std::vector<std::optional<ChargeElementEntry>> records;
     std::vector<bool> changed;
+    // Whether the last write put every record, and the last read found the file of that many records
+    // and read each. A cache that fails either says nothing about what the ERP removed.
+    bool written = false;
+    bool loaded = false;
 };
 ChargeElementTable& ChargeElements();
 

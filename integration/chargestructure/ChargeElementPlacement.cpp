@@ -83,6 +83,12 @@ void LogLine(const std::string& text) {
     Err().Clear();
 }
 
+// A level loop that could not reach its level: the task stays where it is, said once in the log.
+void LogOutlineFailure(const char* what, int32_t row, const msp::Task& task) {
+    LogLine(std::string("*** FAILURE: *** ") + what + " failed for Task ID " + std::to_string(row) +
+            ", Kova CE " + task.Text1() + ", " + KovaDataObjects::Trim(task.Name()));
+}
+
 void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const PlacementOptions& options,
                  PlacementResult& result) {
     const std::string code = Clean(r.code);
@@ -158,8 +164,13 @@ void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const Place
         task.SetText12(obs);
         StampSchedule(task);
         moveTarget = parentCode;
-        for (int step = 0; step < kMaxOutlineSteps && task.OutlineLevel() > 1; ++step)
-            task.OutlineOutdent();
+        for (int step = 0; task.OutlineLevel() > 1; ++step) {
+            const int32_t level = task.OutlineLevel();
+            if (step == kMaxOutlineSteps || (task.OutlineOutdent(), Err().Clear(), task.OutlineLevel() == level)) {
+                LogOutlineFailure("Outdenting", task.Id(), task);
+                break;
+            }
+        }
         Err().Clear();
     }
 
@@ -202,15 +213,19 @@ void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const Place
 
     if (type == "5" && !options.milestoneAsSubtask) {
         // Beside its parent.
-        for (int step = 0; step < kMaxOutlineSteps && active.OutlineLevel() != parentTask.OutlineLevel();
-             ++step) {
+        for (int step = 0; active.OutlineLevel() != parentTask.OutlineLevel(); ++step) {
             const int32_t level = active.OutlineLevel();
-            if (parentTask.OutlineLevel() > level)
-                active.OutlineIndent();
-            else
-                active.OutlineOutdent();
-            Err().Clear();
-            if (active.OutlineLevel() == level) break;
+            if (step < kMaxOutlineSteps) {
+                if (parentTask.OutlineLevel() > level)
+                    active.OutlineIndent();
+                else
+                    active.OutlineOutdent();
+                Err().Clear();
+            }
+            if (active.OutlineLevel() == level) {
+                LogOutlineFailure(parentTask.OutlineLevel() > level ? "Indenting" : "Outdenting", row, active);
+                break;
+            }
         }
         active.SetText15(parentCode);
         return;
@@ -224,8 +239,7 @@ void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const Place
             Err().Clear();
             if (active.OutlineLevel() == level) {
                 result.relationshipFailure = true;
-                LogLine("*** FAILURE: *** Indenting failed for Task ID " + std::to_string(row) +
-                        ", Kova CE " + active.Text1() + ", " + KovaDataObjects::Trim(active.Name()));
+                LogOutlineFailure("Indenting", row, active);
                 return;
             }
         } else {
@@ -266,8 +280,12 @@ PlacementResult PlaceChargeElementTasks(const PlacementOptions& options) {
     if (!options.milestoneAsSubtask && result.structureMoved) {
         for (const std::optional<ChargeElementEntry>& r : table.records) {
             if (!r || Clean(r->ceType) != "5") continue;
+            // A stand-alone milestone has no parent to follow; looking up its empty parent code would
+            // find any uncoded task (a budget-line subtask) and tie the milestone to it.
+            const std::string parentCode = Clean(r->parent);
+            if (parentCode.empty()) continue;
             // The localized test word: the literal "=" fails in a program of another language.
-            msp::Task parent = FindByCode(app, Clean(r->parent));
+            msp::Task parent = FindByCode(app, parentCode);
             if (!parent) continue;
             msp::Task milestone = FindByCode(app, Clean(r->code));
             if (!milestone) continue;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,31 @@ TEST_F(PlacementTest, AStandAloneMilestoneReturnsToTheTop) {
     PlaceChargeElementTasks({});
     EXPECT_EQ(Plan().Tasks().Item(1).Text1(), "BRM2");
     EXPECT_EQ(Plan().Tasks().Count(), 8);
+}
+
+TEST_F(PlacementTest, ATaskThatCannotBeIndentedUnderItsParentIsLoggedAndLeft) {
+    // By hand the plan holds BR10 below BR11, while the ERP wants BR11 below BR10: moved with its
+    // subtree, BR11 lands on row 1, where nothing can be indented.
+    msp::Task design = Plan().Tasks().Add("Structural design");
+    design.SetText1("BR11");
+    msp::Task parent = Plan().Tasks().Add("Design");
+    parent.SetText1("BR10");
+    parent.OutlineIndent();
+    Cache();
+    auto& records = ChargeElements().records;
+    std::optional<ChargeElementEntry> child;
+    for (auto& r : records)
+        if (r && r->code == "BR11") child = r;
+    ASSERT_TRUE(child);
+    records.assign(1, child);
+    ChargeElements().changed.assign(1, true);
+
+    PlacementResult result = PlaceChargeElementTasks({});
+    EXPECT_TRUE(result.relationshipFailure);
+    EXPECT_TRUE(result.structureMoved);
+    EXPECT_EQ(Outline(), (Outline_t{{"BR11", 1}, {"BR10", 2}}));
+    EXPECT_THAT(LogText(), HasSubstr("*** FAILURE: *** Indenting failed for Task ID 1, Kova CE BR11, "
+                                     "Structural design\r\n"));
 }
 
 } // namespace

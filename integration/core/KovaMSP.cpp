@@ -62,6 +62,7 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
         Unhandled("OrbelAbout", &KovaMSP::OrbelAbout),
         Command("ConvertAssignmentsToTask", &KovaMSP::ConvertAssignmentsToTask),
+        Command("SynchronizeBudgetSchedule", &KovaMSP::SynchronizeBudgetSchedule),
     };
     return table;
 }

@@ -44,6 +44,10 @@ public:
     // Turns the budget-line assignments of the selected charge-element task's subtree into subtasks
     // through the conversion dialog; no ERP, no log (ConvertAssignmentsCommand.cpp).
     void ConvertAssignmentsToTask();
+    // Synchronises the connected plan's charge structure, budget lines and schedule with the ERP
+    // through the synchronisation dialog, with the plan's log written and offered
+    // (SynchronizeBudgetSchedule.cpp).
+    void SynchronizeBudgetSchedule();
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();

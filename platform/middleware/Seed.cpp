@@ -1,6 +1,7 @@
-#include <climits>
 #include "platform/middleware/Seed.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -10,6 +11,7 @@
 
 namespace platform::middleware {
 
+using platform::automation::CLng;
 using platform::automation::Variant;
 using Json = nlohmann::json;
 
@@ -409,18 +411,150 @@ SeedResult LoadSeed(Database& db, const Json& seed) {
     return result;
 }
 
-SeedResult LoadSeedFile(Database& db, const std::filesystem::path& file) {
+namespace {
+
+Json ReadJsonFile(const std::filesystem::path& file) {
     std::ifstream in(file);
     if (!in) throw SeedError("cannot read " + file.string());
-    Json seed;
     try {
-        seed = Json::parse(in);
+        return Json::parse(in);
     } catch (const Json::exception& e) {
         throw SeedError(file.string() + ": " + e.what());
     }
+}
+
+bool ElementExists(Database& db, const std::string& project, const std::string& plan, const std::string& id) {
+    return Exists(db, "SELECT 1 FROM charge_element WHERE project_id = ? AND plan_id = ? AND ce_id = ?",
+                  {project, plan, id});
+}
+
+// The element and every element below it (by parent, or a milestone by the element it is linked to).
+std::vector<std::string> SubtreeOf(Database& db, const std::string& project, const std::string& plan,
+                                   const std::string& id) {
+    std::vector<std::string> out{id};
+    for (size_t i = 0; i < out.size(); ++i) {
+        Statement st = db.Prepare("SELECT ce_id FROM charge_element WHERE project_id = ? AND plan_id = ? AND "
+                                  "(parent_ce_id = ? OR linked_ce_id = ?) ORDER BY sort, ce_id");
+        st.Bind(1, project);
+        st.Bind(2, plan);
+        st.Bind(3, out[i]);
+        st.Bind(4, out[i]);
+        while (st.Step())
+            if (std::find(out.begin(), out.end(), st.Text(0)) == out.end()) out.push_back(st.Text(0));
+    }
+    return out;
+}
+
+// The fields a change may set, as column and value; only the keys present.
+std::vector<std::pair<std::string, Variant>> ElementFields(Database& db, Reader& c, const std::string& project,
+                                                           const std::string& plan, const std::string& id) {
+    std::vector<std::pair<std::string, Variant>> fields;
+    if (c.Has("description")) fields.emplace_back("description", c.Text("description"));
+    if (c.Has("type")) {
+        int64_t type = c.Int("type", 0);
+        if (type < 1 || type > 5) c.Fail("type must be 1 to 5");
+        fields.emplace_back("ce_type", static_cast<int32_t>(type));
+    }
+    for (const char* key : {"parent", "linked"}) {
+        if (!c.Has(key)) continue;
+        std::string other = c.Text(key);
+        if (!other.empty() && !ElementExists(db, project, plan, other))
+            c.Fail(std::string("there is no element ") + other + " for " + key);
+        if (!id.empty()) {
+            std::vector<std::string> below = SubtreeOf(db, project, plan, id);
+            if (std::find(below.begin(), below.end(), other) != below.end())
+                c.Fail(std::string(key) + " " + other + " lies below " + id);
+        }
+        fields.emplace_back(std::string(key) == "parent" ? "parent_ce_id" : "linked_ce_id", other);
+    }
+    if (c.Has("obs")) fields.emplace_back("obs_element_id", c.Text("obs"));
+    if (c.Has("connectable")) fields.emplace_back("connectable", static_cast<int32_t>(c.Int("connectable", 1)));
+    if (c.Has("start")) fields.emplace_back("sched_start_ts", c.Stamp("start"));
+    if (c.Has("finish")) fields.emplace_back("sched_finish_ts", c.Stamp("finish"));
+    if (c.Has("actualStart")) fields.emplace_back("actual_start_ts", c.Stamp("actualStart"));
+    if (c.Has("actualFinish")) fields.emplace_back("actual_finish_ts", c.Stamp("actualFinish"));
+    if (c.Has("percentComplete")) fields.emplace_back("percent_complete", c.Real("percentComplete", 0));
+    return fields;
+}
+
+std::string ApplyChange(Database& db, Reader& c, const std::string& project, const std::string& plan) {
+    const std::string op = c.RequiredText("op");
+    if (op == "ownership") {
+        std::string node = c.Text("node");
+        int64_t ownership = c.Int("ownership", -1);
+        if (ownership < 0 || ownership > 4) c.Fail("ownership must be 0 to 4");
+        if (db.Run("UPDATE external_schedule_link SET ownership = ? WHERE project_id = ? AND plan_id = ? AND "
+                   "ce_id = ?",
+                   {static_cast<int32_t>(ownership), project, plan, node}) == 0)
+            c.Fail("there is no schedule link of node \"" + node + "\"");
+        return "ownership of the link of " + (node.empty() ? std::string("the plan") : node) + " set to " +
+               std::to_string(ownership);
+    }
+    const std::string id = c.RequiredText("id");
+    if (op == "add") {
+        if (id.empty() || id.size() > 8 || id.find_first_of("._ ") != std::string::npos)
+            c.Fail("a charge element id has 1 to 8 characters and no \".\", \"_\" or blank");
+        if (ElementExists(db, project, plan, id)) c.Fail("the element " + id + " exists already");
+        if (!c.Has("type")) c.Fail("type is missing");
+        int32_t sort = CLng(db.Scalar(
+            "SELECT COALESCE(MAX(sort), 0) + 1 FROM charge_element WHERE project_id = ? AND plan_id = ?",
+            {project, plan}));
+        db.Run("INSERT INTO charge_element(project_id, plan_id, ce_id, ce_type, sort) VALUES (?,?,?,1,?)",
+               {project, plan, id, sort});
+        for (const auto& [column, value] : ElementFields(db, c, project, plan, ""))
+            db.Run("UPDATE charge_element SET " + column + " = ? WHERE project_id = ? AND plan_id = ? AND ce_id = ?",
+                   {value, project, plan, id});
+        return "added " + id;
+    }
+    if (!ElementExists(db, project, plan, id)) c.Fail("there is no element " + id);
+    if (op == "remove") {
+        std::vector<std::string> gone = SubtreeOf(db, project, plan, id);
+        for (const std::string& e : gone) {
+            db.Run("DELETE FROM budget_line WHERE project_id = ? AND plan_id = ? AND ce_id = ?", {project, plan, e});
+            db.Run("DELETE FROM charge_element WHERE project_id = ? AND plan_id = ? AND ce_id = ?",
+                   {project, plan, e});
+        }
+        return "removed " + id + " (" + std::to_string(gone.size()) + (gone.size() == 1 ? " element)" : " elements)");
+    }
+    if (op == "change") {
+        auto fields = ElementFields(db, c, project, plan, id);
+        if (fields.empty()) c.Fail("the change sets nothing");
+        std::string names;
+        for (const auto& [column, value] : fields) {
+            db.Run("UPDATE charge_element SET " + column + " = ? WHERE project_id = ? AND plan_id = ? AND ce_id = ?",
+                   {value, project, plan, id});
+            names += (names.empty() ? "" : ", ") + column;
+        }
+        return "changed " + id + " (" + names + ")";
+    }
+    c.Fail("op must be add, remove, change or ownership");
+}
+
+} // namespace
+
+SeedResult LoadSeedFile(Database& db, const std::filesystem::path& file) {
+    Json seed = ReadJsonFile(file);
     // A seed file is written to fill a backend: one without anything in it is a mistake.
     if (seed.is_object() && seed.empty()) throw SeedError(file.string() + ": the seed holds nothing to load");
     return LoadSeed(db, seed);
+}
+
+std::vector<std::string> ApplyChangeSet(Database& db, const Json& changes) {
+    Reader r(changes, "");
+    const std::string project = r.RequiredText("project");
+    const std::string plan = r.RequiredText("plan");
+    if (!Exists(db, "SELECT 1 FROM plan WHERE project_id = ? AND plan_id = ?", {project, plan}))
+        r.Fail("there is no plan " + plan + " of project " + project);
+    std::vector<std::string> done;
+    Database::Transaction tx(db);
+    r.List("changes", [&](Reader& c, int32_t) { done.push_back(ApplyChange(db, c, project, plan)); });
+    r.Done();
+    tx.Commit();
+    return done;
+}
+
+std::vector<std::string> ApplyChangeSetFile(Database& db, const std::filesystem::path& file) {
+    return ApplyChangeSet(db, ReadJsonFile(file));
 }
 
 } // namespace platform::middleware

@@ -39,6 +39,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -59,5 +60,21 @@ struct SeedResult {
 // SeedError naming the place ("projects[0].plans[1].chargeElements[2]: ...").
 SeedResult LoadSeed(Database& db, const nlohmann::json& seed);
 SeedResult LoadSeedFile(Database& db, const std::filesystem::path& file);
+
+// A change set: changes to one plan's charge structure and schedule links, applied in order in one
+// transaction (nothing is kept when one fails; SeedError names it, "changes[2]: ...").
+//
+//   { "project": "BRIDGE", "plan": "MAIN",
+//     "changes": [
+//       {"op": "add", "id", "description", "type", "parent", "linked", "obs", "connectable",
+//        "start", "finish", "actualStart", "actualFinish", "percentComplete"},   after its siblings
+//       {"op": "remove", "id"},                     with the elements below it and their budget lines
+//       {"op": "change", "id", and any of "description", "type", "parent", "linked", "obs",
+//        "connectable", "start", "finish", "actualStart", "actualFinish", "percentComplete"},
+//       {"op": "ownership", "node", "ownership"}]}  the schedule link's ownership (0 to 4)
+//
+// Returns one line per change applied ("removed BR12 (2 elements)").
+std::vector<std::string> ApplyChangeSet(Database& db, const nlohmann::json& changes);
+std::vector<std::string> ApplyChangeSetFile(Database& db, const std::filesystem::path& file);
 
 } // namespace platform::middleware

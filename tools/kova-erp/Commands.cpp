@@ -24,9 +24,21 @@ constexpr const char* kUsage =
     "usage:\n"
     "  kova-erp create NAME [--seed FILE] [--database FILE] [--company N] [--default]\n"
     "  kova-erp load NAME FILE\n"
+    "  kova-erp change NAME FILE\n"
     "  kova-erp list [NAME] [projects|summary|all]\n"
     "  kova-erp config [NAME [--maintained yes|no] [--started yes|no] [--company N] [--database FILE]]\n"
-    "  kova-erp default NAME\n";
+    "  kova-erp default NAME\n"
+    "\n"
+    "change applies a change set to one plan's charge structure, in order and all or nothing:\n"
+    "  {\"project\": \"BRIDGE\", \"plan\": \"MAIN\", \"changes\": [\n"
+    "    {\"op\": \"add\", \"id\": \"BR13\", \"description\": \"Tender\", \"type\": 4, \"parent\": \"BR10\",\n"
+    "     \"start\": \"2024-05-06 08:00\", \"finish\": \"2024-05-31 17:00\"},\n"
+    "    {\"op\": \"remove\", \"id\": \"BR12\"},                       (with what lies below it)\n"
+    "    {\"op\": \"change\", \"id\": \"BR21\", \"parent\": \"BR10\"},      (a move; or any element key)\n"
+    "    {\"op\": \"ownership\", \"node\": \"BR\", \"ownership\": 2}]}  (the schedule link: 1 ERP, 2 plan,\n"
+    "                                                         3/4 transfer to ERP/plan pending)\n"
+    "  Element keys: description, type (1-5), parent, linked, obs, connectable, start, finish,\n"
+    "  actualStart, actualFinish, percentComplete; times \"YYYY-MM-DD[ hh:mm[:ss]]\".\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -159,6 +171,17 @@ int Load(const std::vector<std::string>& args, std::ostream& out) {
     return 0;
 }
 
+int Change(const std::vector<std::string>& args, std::ostream& out) {
+    Line line = Parse(args, {}, {});
+    if (line.words.size() != 2) throw UsageError("change takes a backend name and a change-set file");
+    BackendConfig config = Configured(line.words[0]);
+    auto db = OpenBackendDatabase(config);
+    for (const std::string& done : ApplyChangeSetFile(*db, line.words[1]))
+        out << done << "\n";
+    out << "Applied " << line.words[1] << " to backend " << config.name << "\n";
+    return 0;
+}
+
 int List(const std::vector<std::string>& args, std::ostream& out) {
     Line line = Parse(args, {}, {});
     std::string what = "projects", name;
@@ -225,6 +248,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     try {
         if (args[0] == "create") return Create(rest, out);
         if (args[0] == "load") return Load(rest, out);
+        if (args[0] == "change") return Change(rest, out);
         if (args[0] == "list") return List(rest, out);
         if (args[0] == "config") return Config(rest, out);
         if (args[0] == "default") return Default(rest, out);

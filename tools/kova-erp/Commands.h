@@ -4,6 +4,7 @@
 //
 //   kova-erp create NAME [--seed FILE] [--database FILE] [--company N] [--default]
 //   kova-erp load NAME FILE
+//   kova-erp change NAME FILE          a change set to one plan's structure (see --help)
 //   kova-erp list [NAME] [projects|summary|all]
 //   kova-erp config [NAME [--maintained yes|no] [--started yes|no] [--company N] [--database FILE]]
 //   kova-erp default NAME

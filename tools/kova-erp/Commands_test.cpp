@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/middleware/AdapterConfig.h"
+#include "platform/middleware/Backend.h"
 #include "platform/os/TestSupport.h"
 
 using namespace platform::middleware;
+using platform::automation::CLng;
 
 namespace {
 
@@ -127,4 +129,57 @@ TEST_F(KovaErpTest, TheProgramItselfMakesAndListsTheDemoBackend) {
     ASSERT_EQ(listed, 0) << listOut;
     EXPECT_NE(listOut.find("BRIDGE"), std::string::npos) << listOut;
     EXPECT_TRUE(std::filesystem::exists(home.path() / "erp" / "DEMO.db")) << "under the machine folder";
+}
+
+TEST_F(KovaErpTest, AppliesAChangeSetToAPlansStructureAllOrNothing) {
+    ASSERT_EQ(Erp({"create", "DEMO", "--seed", kDemoSeed}).code, 0);
+    auto write = [&](const std::string& name, const std::string& text) {
+        std::string path = (home.path() / name).string();
+        std::ofstream(path) << text;
+        return path;
+    };
+    auto structure = [&] {
+        auto db = OpenBackendDatabase(*FindBackend("DEMO"));
+        Statement st = db->Prepare("SELECT ce_id, parent_ce_id, description, sched_start_ts FROM charge_element "
+                                   "WHERE project_id = 'BRIDGE' AND plan_id = 'MAIN' ORDER BY ce_id");
+        std::string rows;
+        while (st.Step())
+            rows += st.Text(0) + "<" + st.Text(1) + " " + st.Text(2) + " " + st.Text(3) + "\n";
+        auto link = db->Scalar("SELECT ownership FROM external_schedule_link WHERE ce_id = 'BR'");
+        return rows + "link " + (link.IsEmpty() ? "-" : std::to_string(CLng(link)));
+    };
+    const std::string before = structure();
+
+    // The last change fails: nothing of the set is kept.
+    std::string bad = write("bad.json", R"({"project": "BRIDGE", "plan": "MAIN", "changes": [
+        {"op": "remove", "id": "BR12"}, {"op": "change", "id": "BR21", "parent": "BR99"}]})");
+    Result refused = Erp({"change", "DEMO", bad});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("changes[1]: there is no element BR99 for parent"), std::string::npos) << refused.err;
+    EXPECT_EQ(structure(), before);
+
+    std::string good = write("good.json", R"({"project": "BRIDGE", "plan": "MAIN", "changes": [
+        {"op": "remove", "id": "BR11"},
+        {"op": "change", "id": "BR21", "parent": "BR10", "start": "2024-09-02 08:00"},
+        {"op": "add", "id": "BR13", "description": "Tender", "type": 4, "parent": "BR10"}]})");
+    Result applied = Erp({"change", "DEMO", good});
+    ASSERT_EQ(applied.code, 0) << applied.err;
+    EXPECT_EQ(applied.out, "removed BR11 (2 elements)\nchanged BR21 (parent_ce_id, sched_start_ts)\n"
+                           "added BR13\nApplied " + good + " to backend DEMO\n");
+    const std::string after = structure();
+    EXPECT_EQ(after.find("BR11<"), std::string::npos);
+    EXPECT_EQ(after.find("BRM1<"), std::string::npos) << "the milestone linked to BR11 goes with it";
+    EXPECT_NE(after.find("BR21<BR10 Foundations 20240902080000"), std::string::npos) << after;
+    EXPECT_NE(after.find("BR13<BR10 Tender"), std::string::npos) << after;
+
+    // A loop in the parent chain, and an ownership for a link that does not exist, are refused.
+    for (const char* change : {R"({"op": "change", "id": "BR10", "parent": "BR21"})",
+                               R"({"op": "ownership", "node": "BR", "ownership": 2})",
+                               R"({"op": "rename", "id": "BR10"})"}) {
+        std::string path =
+            write("one.json", std::string(R"({"project": "BRIDGE", "plan": "MAIN", "changes": [)") + change + "]}");
+        EXPECT_EQ(Erp({"change", "DEMO", path}).code, 1) << change;
+    }
+    EXPECT_EQ(structure(), after);
+    EXPECT_NE(Erp({"--help"}).out.find("kova-erp change NAME FILE"), std::string::npos);
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ const char* const kHelp =
     "  outline             the active plan's task outline\n"
     "  task ID             one task's fields\n"
     "  select ROW          make a row of the active view the selected one\n"
+    "  add NAME [BEFORE]   a new task at the end (or before row BEFORE)\n"
+    "  set ID FIELD VALUE  a task's field (Name, Text1, Flag2, Start, ...); true/false for flags\n"
+    "  indent ID | outdent ID   a task one outline level down or up, with its subtasks\n"
     "  dump                the whole active plan\n"
     "  help | quit\n";
 
@@ -214,6 +218,30 @@ private:
             app.SelectRow(std::atoi(arg.c_str()), false);
             msp::Task task = app.ActiveCell().Task();
             if (Err().Number == 0) out_ << "row " << arg << ": " << (task ? task.Name() : "(blank)") << "\n";
+        } else if (command == "add") {
+            if (!NeedsPlan()) return;
+            std::optional<int32_t> before;
+            if (words.size() > 2) before = std::atoi(words[2].c_str());
+            msp::Task task = app.ActiveProject().Tasks().Add(arg, before);
+            if (task) out_ << "Added task " << task.Id() << "\n";
+        } else if (command == "set") {
+            if (!NeedsPlan()) return;
+            if (words.size() < 4) {
+                out_ << "! set needs a task id, a field and a value\n";
+                return;
+            }
+            msp::Task task = app.ActiveProject().Tasks().Item(std::atoi(arg.c_str()));
+            const std::string value = Lower(words[3]);
+            if (task)
+                task.SetField(words[2], value == "true" || value == "false" ? automation::Variant(value == "true")
+                                                                            : automation::Variant(words[3]));
+            else if (Err().Number == 0)
+                out_ << "! row " << arg << " is blank\n";
+        } else if (command == "indent" || command == "outdent") {
+            if (!NeedsPlan()) return;
+            msp::Task task = app.ActiveProject().Tasks().Item(std::atoi(arg.c_str()));
+            if (task && command == "indent") task.OutlineIndent();
+            if (task && command == "outdent") task.OutlineOutdent();
         } else if (command == "dump") {
             if (NeedsPlan()) DumpPlan(app.ActiveProject(), out_);
         } else {

@@ -4,6 +4,7 @@
 
 #include "dataobjects/ClassRegistration.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
+#include "integration/budget/frmSyncOptions.h"
 #include "integration/connect/ConnectRun.h"
 #include "integration/core/KovaMSP.h"
 #include "platform/automation/ClassRegistry.h"
@@ -61,6 +62,7 @@ bool MakeServerClassesCreatable() {
     // The server's commands show their dialogs from the modules that build them.
     Grantry::InstallConnectDialog();
     Grantry::InstallBudgetLineTasks();
+    Grantry::InstallSyncOptionsDialog();
     return true;
 }
 
