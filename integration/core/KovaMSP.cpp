@@ -43,6 +43,7 @@ automation::MemberTable<KovaMSP>::Member Command(const char* name, void (KovaMSP
 const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
     static const automation::MemberTable<KovaMSP> table = {
         Command("connectProject", &KovaMSP::connectProject),
+        Command("SaveBaseline", &KovaMSP::SaveBaseline),
         Command("disconnectProject", &KovaMSP::disconnectProject),
         Command("ConnectionDetails", &KovaMSP::ConnectionDetails),
         Command("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),
