@@ -23,6 +23,7 @@ using platform::automation::Err;
 using platform::automation::Variant;
 using platform::middleware::Fault;
 using ::testing::HasSubstr;
+using ::testing::Not;
 namespace st = steps;
 namespace fs = std::filesystem;
 namespace msp = platform::msproject;
@@ -342,6 +343,31 @@ TEST_F(SaveBaselineDialog, AnErpRefusalIsLoggedAndThePlanStillSaved) {
     EXPECT_EQ(LogText(), "Baseline could not be created\r\n");
     EXPECT_EQ(Task(1).BaselineStart(), Variant(Date::FromParts(2024, 3, 4, 8)));
     EXPECT_TRUE(Plan().Saved());
+}
+
+class OneOfEach : public SaveBaselineDialog {
+protected:
+    OneOfEach()
+        : SaveBaselineDialog(R"({"id": 1, "description": "Approved", "status": 2},
+                                {"id": 2, "description": "Free", "status": 1})") {}
+};
+
+// Back from the update to the new baseline, the derived choice and its list are there again, and
+// the lists are not fetched a second time.
+TEST_F(OneOfEach, ReturningToANewBaselineKeepsTheDerivedChoice) {
+    WatchingUser user({st::Tick(T("chkSaveKovaBaseline")), st::Choose(T("optCreateKovaBaseline")),
+                       st::Tick(T("chkDerivedFrom")), st::Choose(T("optUpdateKovaBaseline")),
+                       st::Choose(T("optCreateKovaBaseline")), st::Type(T("txtBaselineDescription"), "Again"),
+                       st::Click(T("cmdContinue")), st::Answer(vbOK, kSynchronizeFirst)});
+    Run(user);
+    EXPECT_THAT(user.Shows(4, "cboApproved"), HasSubstr("disabled"));
+    EXPECT_THAT(user.Shows(4, "cboBaseline"), Not(HasSubstr("disabled")));
+    EXPECT_EQ(user.Shows(5, "cboApproved"), "ComboBox \"1:Approved\" [*\"1:Approved\"] list");
+    EXPECT_THAT(user.Shows(5, "cboBaseline"), HasSubstr("disabled"));
+    EXPECT_THAT(user.Shows(5, "txtBaselineDescription"), Not(HasSubstr("disabled")));
+    EXPECT_EQ(ErpBaselines().at(3).derivedFrom, 1);
+    EXPECT_EQ(Baseline(), "3");
+    EXPECT_EQ(LogText(), "Retrieving approved Baselines from Kova ... \r\nRetrieving Baselines from Kova... \r\n");
 }
 
 class WithoutApprovedBaselines : public SaveBaselineDialog {
