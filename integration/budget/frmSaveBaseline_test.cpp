@@ -345,6 +345,32 @@ TEST_F(SaveBaselineDialog, AnErpRefusalIsLoggedAndThePlanStillSaved) {
     EXPECT_TRUE(Plan().Saved());
 }
 
+// ERP failures while the dialog reads are logged as they are, and the dialog goes on.
+TEST_F(SaveBaselineDialog, ErpFailuresWhileReadingAreLoggedAndTheDialogGoesOn) {
+    {
+        SCOPED_TRACE("the leading-plan test");
+        int fault = erp.Control().ArmFault(Fault::Error("Project.ProjectManager", "Show", 17, 0, "Project locked"));
+        WatchingUser user({st::Click(T("cmdCancel"))});
+        Run(user);
+        EXPECT_THAT(user.Shows(0, "chkSaveKovaBaseline"), HasSubstr("disabled"));
+        EXPECT_EQ(Boxes(user), std::vector<std::string>{});
+        EXPECT_EQ(LogText(), "Project locked\r\nProcess Cancelled ...\r\n");
+        erp.Control().DisarmFault(fault);
+    }
+    {
+        SCOPED_TRACE("the baseline lists");
+        OpenLog();
+        erp.Control().ArmFault(Fault::Error("Baseline.BaselineManager", "List", 17));
+        WatchingUser user({st::Tick(T("chkSaveKovaBaseline")), st::Choose(T("optUpdateKovaBaseline")),
+                           st::Choose(T("optCreateKovaBaseline")), st::Tick(T("chkDerivedFrom")),
+                           st::AnswerContaining(vbOK, "No Approved baselines"), st::Click(T("cmdCancel"))});
+        Run(user);
+        EXPECT_EQ(LogText(), "Retrieving Baselines from Kova... \r\nBaselineList could not be created\r\n"
+                             "Retrieving approved Baselines from Kova ... \r\nBaselineList could not be created\r\n"
+                             "Process Cancelled ...\r\n");
+    }
+}
+
 class OneOfEach : public SaveBaselineDialog {
 protected:
     OneOfEach()
