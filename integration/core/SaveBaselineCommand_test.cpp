@@ -65,6 +65,8 @@ protected:
 TEST_F(SaveBaselineCommandTest, ACancelledDialogStillLogsTheHeaderAndTheEndAndOffersTheLog) {
     ConnectedPlan(4711);
     user.Add(steps::Answer(vbNo, kOffer));
+    // As a macro calls it: the command attaches the running planning program itself.
+    MSProjectApplication.reset();
     KovaMSP().SaveBaseline();
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(projectSeen, "BRIDGE"); // the project data was loaded before the dialog
