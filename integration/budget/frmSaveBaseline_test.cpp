@@ -161,17 +161,32 @@ TEST_F(SaveBaselineDialog, OpensWithThePlansBaselineChosenAndTheErpChoicesOffere
     WatchingUser user({st::Click(T("cmdCancel"))});
     Run(user);
     EXPECT_THAT(user.transcript().Text(), HasSubstr("show frmSaveBaseline \"Save Baseline\" modal"));
-    EXPECT_THAT(user.Shows(0, "optSaveMSBaseline"), HasSubstr("(o)"));
-    EXPECT_EQ(user.Shows(0, "cboSavePlanInto"),
-              "ComboBox \"Start1/Finish1\" [*\"Start1/Finish1\", \"Start2/Finish2\", \"Start3/Finish3\", "
-              "\"Start4/Finish4\", \"Start5/Finish5\", \"Start6/Finish6\", \"Start7/Finish7\", "
-              "\"Start8/Finish8\", \"Start9/Finish9\", \"Start10/Finish10\"] list disabled");
-    EXPECT_THAT(user.Shows(0, "optEntireProject"), HasSubstr("(o)"));
     // The leading plan: the ERP box can be ticked, the rest waits for it.
-    EXPECT_EQ(user.Shows(0, "chkSaveKovaBaseline"), "CheckBox \"Save Baseline\" [ ]");
-    EXPECT_THAT(user.Shows(0, "optCreateKovaBaseline"), HasSubstr("disabled"));
-    EXPECT_THAT(user.Shows(0, "optUpdateKovaBaseline"), HasSubstr("disabled"));
-    EXPECT_THAT(user.Shows(0, "chkDerivedFrom"), HasSubstr("disabled"));
+    EXPECT_EQ(user.sights.at(0),
+              (std::vector<std::string>{
+                  "fraMSProjectBaseline: Frame \"MS Project Baseline\"",
+                  "optSaveMSBaseline: OptionButton \"Save Baseline\" (o) focus",
+                  "optSaveInterimPlan: OptionButton \"Save Interim Plan\" ( )",
+                  "cboSavePlanInto: ComboBox \"Start1/Finish1\" [*\"Start1/Finish1\", \"Start2/Finish2\", "
+                  "\"Start3/Finish3\", \"Start4/Finish4\", \"Start5/Finish5\", \"Start6/Finish6\", "
+                  "\"Start7/Finish7\", \"Start8/Finish8\", \"Start9/Finish9\", \"Start10/Finish10\"] list disabled",
+                  "fraMSBaselineOptions: Frame \" \"",
+                  "lblEntireOrSelectedProject: Label \"For\"",
+                  "optEntireProject: OptionButton \"Entire Project\" (o)",
+                  "optSelectedTask: OptionButton \"Selected tasks\" ( )",
+                  "fraBaseline: Frame \"Kova Baseline\"",
+                  "chkSaveKovaBaseline: CheckBox \"Save Baseline\" [ ]",
+                  "optCreateKovaBaseline: OptionButton \"Create a new Baseline\" ( ) disabled",
+                  "txtBaselineDescription: TextBox \"\"",
+                  "chkDerivedFrom: CheckBox \"Derived from Approved Baseline\" [ ] disabled",
+                  "cboApproved: ComboBox \"\" [] list disabled",
+                  "optUpdateKovaBaseline: OptionButton \"Update existing Baseline\" ( ) disabled",
+                  "cboBaseline: ComboBox \"\" [] list disabled",
+                  "cmdContinue: CommandButton \"C&ontinue..\" default",
+                  "cmdCancel: CommandButton \"&Cancel\" cancel",
+              }));
+    EXPECT_EQ(DefaultInstance<frmSaveBaseline>().cboSavePlanInto.ToolTipText,
+              "Select the MS Project Interim plan into which the current plan must be saved");
     EXPECT_EQ(LogText(), "Process Cancelled ...\r\n");
     // Cancel saves nothing.
     EXPECT_EQ(Task(1).BaselineStart(), Variant("NA"));
@@ -227,6 +242,22 @@ TEST_F(SaveBaselineDialog, ANewBaselineDerivesFromTheChosenApprovedOne) {
     EXPECT_EQ(stored.at(5).description, "Derived");
     EXPECT_EQ(Baseline(), "5");
     EXPECT_EQ(LogText(), "Retrieving approved Baselines from Kova ... \r\n");
+}
+
+// Clearing the ERP box takes every ERP choice away; ticking it again brings back what the chosen
+// process needs.
+TEST_F(SaveBaselineDialog, ClearingTheErpBoxDisablesItsChoices) {
+    WatchingUser user({st::Tick(T("chkSaveKovaBaseline")), st::Choose(T("optCreateKovaBaseline")),
+                       st::Tick(T("chkDerivedFrom")), st::Untick(T("chkSaveKovaBaseline")),
+                       st::Tick(T("chkSaveKovaBaseline")), st::Click(T("cmdCancel"))});
+    Run(user);
+    for (const char* control : {"optCreateKovaBaseline", "optUpdateKovaBaseline", "txtBaselineDescription",
+                                "chkDerivedFrom", "cboApproved", "cboBaseline"}) {
+        SCOPED_TRACE(control);
+        EXPECT_THAT(user.Shows(4, control), HasSubstr("disabled"));
+        const bool stillDisabled = user.Shows(5, control).find("disabled") != std::string::npos;
+        EXPECT_EQ(stillDisabled, control == std::string("cboBaseline"));
+    }
 }
 
 // A press that the checks refuse keeps the dialog open and saves no baseline in the plan; the next,
