@@ -1,6 +1,8 @@
 #include "integration/budget/frmSaveBaseline.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <string>
 
 #include "dataobjects/KovaProjectData.h"
@@ -24,6 +26,9 @@ using platform::automation::Variant;
 namespace {
 
 constexpr char kCRLF[] = "\r\n";
+// A baseline's status, as the ERP is asked for it and as its list items carry it.
+constexpr int16_t kFree = 1;
+constexpr int16_t kApproved = 2;
 constexpr char kFreeStatus[] = "1";
 constexpr char kApprovedStatus[] = "2";
 // The ERP's baseline requests: the process and whether the new baseline derives from another.
@@ -199,7 +204,7 @@ void frmSaveBaseline::chkDerivedFrom_Click() {
         return;
     }
     PrintLog(kRetrievingApprovedLine);
-    FillBaselineList(cboApproved, 2, kApprovedStatus, ":");
+    FillBaselineList(cboApproved, kApproved, kApprovedStatus, ":");
     if (cboApproved.ListCount() > 0) {
         cboApproved.Enabled = true;
         cboApproved.SetListIndex(0);
@@ -218,7 +223,7 @@ void frmSaveBaseline::optUpdateKovaBaseline_Click() {
         return;
     }
     PrintLog(kRetrievingFreeLine);
-    FillBaselineList(cboBaseline, 1, kFreeStatus, ": ");
+    FillBaselineList(cboBaseline, kFree, kFreeStatus, ": ");
     if (cboBaseline.ListCount() > 0) {
         cboBaseline.SetListIndex(0);
         cboBaseline.Enabled = true;

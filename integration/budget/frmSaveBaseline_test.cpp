@@ -299,6 +299,30 @@ TEST_F(SaveBaselineDialog, RefusedInputSavesNothingAndKeepsTheDialogOpen) {
     }
 }
 
+// The refusal leaves the baseline to the next press, which the user has put right.
+TEST_F(SaveBaselineDialog, ThePressAfterARefusalSavesTheBaseline) {
+    // The plan moves between the two presses: the baseline holds the dates of the second.
+    class MovingUser : public WatchingUser {
+    public:
+        MovingUser(std::vector<Step> steps, msp::Task task) : WatchingUser(std::move(steps)), task_(task) {}
+        UserAction NextAction(Form& form) override {
+            if (sights.size() == 2) task_.SetStart(Date::FromParts(2024, 3, 6, 8));
+            return WatchingUser::NextAction(form);
+        }
+
+    private:
+        msp::Task task_;
+    };
+    MovingUser user({st::Tick(T("chkSaveKovaBaseline")), st::Click(T("cmdContinue")),
+                     st::Answer(vbOK, "Please choose to create a new Baseline or update an existing one."),
+                     st::Untick(T("chkSaveKovaBaseline")), st::Click(T("cmdContinue"))},
+                    Task(1));
+    Run(user);
+    EXPECT_EQ(Task(1).BaselineStart(), Variant(Date::FromParts(2024, 3, 6, 8)));
+    EXPECT_EQ(Baseline(), "9");
+    EXPECT_TRUE(Plan().Saved());
+}
+
 TEST_F(SaveBaselineDialog, CancelAtTheSynchronisationWarningStillSavesThePlan) {
     WatchingUser user({st::Tick(T("chkSaveKovaBaseline")), st::Choose(T("optCreateKovaBaseline")),
                        st::Type(T("txtBaselineDescription"), "Not now"), st::Click(T("cmdContinue")),
