@@ -70,6 +70,13 @@ demo)
     tr -d '\r' <"$KOVA_HOME/Bridge.log"
     echo "== The plan's new outline; all of it in $KOVA_HOME/plan-synced.txt"
     printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | sed 's/^winproj> //' | grep -E '^ +[0-9]+ '
+    echo "== The planner saves the plan's baseline and a new ERP baseline (script: testdata/demo-baseline-new.script)"
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" Bridge.mpp --script "$OLDPWD/testdata/demo-baseline-new.script" \
+        --transcript baseline.transcript --run SaveBaseline --dump >baseline-plan.txt)
+    tr -d '\r' <"$KOVA_HOME/Bridge.log"
+    grep -E '^  "KovaBaseline" ' "$KOVA_HOME/baseline-plan.txt"
+    echo "== The ERP's baselines of BRIDGE"
+    build/tools/kova-erp/kova-erp baselines DEMO BRIDGE
     ;;
 test)
     install_missing

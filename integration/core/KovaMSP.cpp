@@ -54,6 +54,7 @@ automation::MemberTable<KovaMSP>::Member Unhandled(const char* name, void (KovaM
 const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
     static const automation::MemberTable<KovaMSP> table = {
         Command("connectProject", &KovaMSP::connectProject),
+        Command("SaveBaseline", &KovaMSP::SaveBaseline),
         Command("disconnectProject", &KovaMSP::disconnectProject),
         Command("ConnectionDetails", &KovaMSP::ConnectionDetails),
         Unhandled("RemoveCustomDocumentProperties", &KovaMSP::RemoveCustomDocumentProperties),

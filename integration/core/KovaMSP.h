@@ -20,6 +20,10 @@ public:
     // Connects the active plan (a new one when none is open) to an ERP project through the connect
     // dialog, with the plan's log written and offered (CommandFrame.cpp).
     void connectProject();
+    // Saves a baseline or interim plan of the active, connected plan and, as the user chooses, an ERP
+    // baseline, through the baseline dialog, with the plan's log written and offered
+    // (SaveBaselineCommand.cpp).
+    void SaveBaseline();
     // Removes the link of the active plan with its ERP project, in the ERP and in the plan's
     // properties, with the plan's log written and offered (DisconnectProject.cpp).
     void disconnectProject();

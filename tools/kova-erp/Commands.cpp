@@ -28,6 +28,8 @@ constexpr const char* kUsage =
     "  kova-erp list [NAME] [projects|summary|all]\n"
     "  kova-erp config [NAME [--maintained yes|no] [--started yes|no] [--company N] [--database FILE]]\n"
     "  kova-erp default NAME\n"
+    "  kova-erp baselines NAME PROJECT\n"
+    "  kova-erp approve NAME PROJECT BASELINE\n"
     "\n"
     "change applies a change set to one plan's charge structure, in order and all or nothing:\n"
     "  {\"project\": \"BRIDGE\", \"plan\": \"MAIN\", \"changes\": [\n"
@@ -230,6 +232,65 @@ int Default(const std::vector<std::string>& args, std::ostream& out) {
     return 0;
 }
 
+// "yyyy-mm-dd hh:mm" of a stored time stamp, "-" when there is none.
+std::string Minute(const platform::automation::Variant& stamp) {
+    std::string s = CStr(stamp);
+    if (s.size() < 12) return "-";
+    return Day(stamp) + " " + s.substr(8, 2) + ":" + s.substr(10, 2);
+}
+
+// The project as the backend stores it (its id may carry blanks), or a failure.
+std::string StoredProject(Database& db, const std::string& project) {
+    platform::automation::Variant stored =
+        db.Scalar("SELECT project_id FROM project WHERE trim(project_id, ' ') = ?", {TrimBlanks(project)});
+    if (stored.IsEmpty()) throw Failed("there is no project " + TrimBlanks(project));
+    return CStr(stored);
+}
+
+int Baselines(const std::vector<std::string>& args, std::ostream& out) {
+    Line line = Parse(args, {}, {});
+    if (line.words.size() != 2) throw UsageError("baselines takes a backend name and a project");
+    auto db = OpenBackendDatabase(Configured(line.words[0]));
+    std::string project = StoredProject(*db, line.words[1]);
+    out << "Baselines of project " << TrimBlanks(project) << ":\n";
+    Statement st = db->Prepare(
+        "SELECT baseline_id, status, description, derived_from, changed_ts FROM baseline WHERE project_id = ? "
+        "ORDER BY baseline_id");
+    st.Bind(1, project);
+    int count = 0;
+    while (st.Step()) {
+        ++count;
+        out << "  " << std::right << std::setw(3) << st.Int(0) << "  " << std::left << std::setw(8)
+            << (st.Int(1) == 2 ? "approved" : "free") << "  " << std::setw(30) << st.Text(2) << "  derived from "
+            << (st.Int(3) == 0 ? std::string("-") : std::to_string(st.Int(3))) << "  changed "
+            << Minute(st.Value(4)) << "\n";
+    }
+    if (count == 0) out << "  (none)\n";
+    return 0;
+}
+
+// What the ERP's users do when a baseline is agreed: it becomes approved, and can no longer change.
+int Approve(const std::vector<std::string>& args, std::ostream& out) {
+    Line line = Parse(args, {}, {});
+    if (line.words.size() != 3) throw UsageError("approve takes a backend name, a project and a baseline");
+    int32_t id = 0;
+    try {
+        id = Number("baseline", line.words[2]);
+    } catch (const UsageError&) {
+        throw UsageError("the baseline is given by its number");
+    }
+    auto db = OpenBackendDatabase(Configured(line.words[0]));
+    std::string project = StoredProject(*db, line.words[1]);
+    platform::automation::Variant status =
+        db->Scalar("SELECT status FROM baseline WHERE project_id = ? AND baseline_id = ?", {project, id});
+    if (status.IsEmpty())
+        throw Failed("the project " + TrimBlanks(project) + " has no baseline " + std::to_string(id));
+    if (CLng(status) == 2) throw Failed("the baseline " + std::to_string(id) + " is approved already");
+    db->Run("UPDATE baseline SET status = 2 WHERE project_id = ? AND baseline_id = ?", {project, id});
+    out << "Approved baseline " << id << " of project " << TrimBlanks(project) << "\n";
+    return 0;
+}
+
 } // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -252,6 +313,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (args[0] == "list") return List(rest, out);
         if (args[0] == "config") return Config(rest, out);
         if (args[0] == "default") return Default(rest, out);
+        if (args[0] == "baselines") return Baselines(rest, out);
+        if (args[0] == "approve") return Approve(rest, out);
         throw UsageError("unknown command " + args[0]);
     } catch (const UsageError& e) {
         err << "kova-erp: " << e.what() << "\n" << kUsage;

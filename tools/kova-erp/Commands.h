@@ -8,6 +8,8 @@
 //   kova-erp list [NAME] [projects|summary|all]
 //   kova-erp config [NAME [--maintained yes|no] [--started yes|no] [--company N] [--database FILE]]
 //   kova-erp default NAME
+//   kova-erp baselines NAME PROJECT
+//   kova-erp approve NAME PROJECT BASELINE
 #include <iosfwd>
 #include <string>
 #include <vector>

@@ -112,6 +112,40 @@ TEST_F(KovaErpTest, WrongUseAndFailures) {
         << loaded.err;
 }
 
+TEST_F(KovaErpTest, ListsAProjectsBaselinesAndApprovesAFreeOne) {
+    ASSERT_EQ(Erp({"create", "DEMO", "--seed", kDemoSeed}).code, 0);
+    Result listed = Erp({"baselines", "DEMO", "BRIDGE"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    EXPECT_EQ(listed.out,
+              "Baselines of project BRIDGE:\n"
+              "    1  approved  Contract baseline               derived from -  changed 2024-02-20 10:00\n"
+              "    2  free      Revision after design review    derived from 1  changed 2024-05-13 15:30\n");
+
+    Result approved = Erp({"approve", "DEMO", "BRIDGE", "2"});
+    ASSERT_EQ(approved.code, 0) << approved.err;
+    EXPECT_EQ(approved.out, "Approved baseline 2 of project BRIDGE\n");
+    EXPECT_NE(Erp({"baselines", "DEMO", "BRIDGE"}).out.find("    2  approved  Revision"), std::string::npos);
+
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    } cases[] = {
+        {{"approve", "DEMO", "BRIDGE", "2"}, 1, "the baseline 2 is approved already"},
+        {{"approve", "DEMO", "BRIDGE", "7"}, 1, "the project BRIDGE has no baseline 7"},
+        {{"approve", "DEMO", "NOPE", "1"}, 1, "there is no project NOPE"},
+        {{"approve", "DEMO", "BRIDGE", "two"}, 2, "the baseline is given by its number"},
+        {{"approve", "DEMO", "BRIDGE"}, 2, "approve takes a backend name, a project and a baseline"},
+        {{"baselines", "DEMO"}, 2, "baselines takes a backend name and a project"},
+    };
+    for (const auto& c : cases) {
+        Result r = Erp(c.args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Erp({"baselines", "DEMO", "OFFICE"}).out, "Baselines of project OFFICE:\n  (none)\n");
+}
+
 TEST_F(KovaErpTest, TheProgramItselfMakesAndListsTheDemoBackend) {
     auto run = [](const std::string& command) {
         std::string output;

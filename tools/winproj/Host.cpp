@@ -5,6 +5,7 @@
 #include "dataobjects/ClassRegistration.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
 #include "integration/budget/frmSyncOptions.h"
+#include "integration/budget/frmSaveBaseline.h"
 #include "integration/connect/ConnectRun.h"
 #include "integration/core/KovaMSP.h"
 #include "platform/automation/ClassRegistry.h"
@@ -63,6 +64,7 @@ bool MakeServerClassesCreatable() {
     Grantry::InstallConnectDialog();
     Grantry::InstallBudgetLineTasks();
     Grantry::InstallSyncOptionsDialog();
+    Grantry::InstallSaveBaselineDialog();
     return true;
 }
 
