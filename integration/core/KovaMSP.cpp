@@ -50,6 +50,9 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Command("TransferStandardCE", &KovaMSP::TransferStandardCE),
         Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),
+        Command("InsertChargeElement", &KovaMSP::InsertChargeElement),
+        Command("ModifyChargeElementDetails", &KovaMSP::ModifyChargeElementDetails),
+        Command("DeleteChargeElement", &KovaMSP::DeleteChargeElement),
     };
     return table;
 }
