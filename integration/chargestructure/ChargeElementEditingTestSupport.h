@@ -22,7 +22,7 @@
 namespace Grantry::test {
 
 inline constexpr char kEditingSeed[] = R"json({
-  "release": "tt7.1_a", "company": {"number": 7},
+  "release": "tt7.1_a", "company": {"number": 7}, "planningParameters": {"currency": "NOK"},
   "standardChargeElements": [{"code": "ACC", "description": "Cost account", "type": "2"},
                              {"code": "DES", "description": "Design", "type": "4"}]
 })json";
