@@ -258,14 +258,16 @@ TEST_F(ChargeElementCommands, MarkingMarksWhatTheErpKnowsAndRemovesTheRest) {
     msp::Task known = AddElement("Known", "K", "Work Package", 3, true, "P");
     AddElement("Unknown", "U", "Work Package", 3, false, "P");
     AddElement("Below", "B", "Work Package", 4, false, "U");
+    // The child after a removed one is marked too.
+    msp::Task next = AddElement("Next", "N", "Work Package", 3, true, "P");
     msp::Task milestone = AddElement("Gate", "M", "Milestone", 2, true, "P");
     Select(parent);
     user.Add(st::Answer(vbYes, kMarkQuestion));
     user.Add(st::Answer(vbOK, "Charge element U" + kNotInKova + kCRLF + kCRLF + "Proceeding with deletion!"));
     command.DeleteChargeElement();
     EXPECT_TRUE(Finish());
-    EXPECT_EQ(Names(), "1:Top 2:Parent 3:Known 2:Gate ");
-    for (const msp::Task& t : {parent, known}) {
+    EXPECT_EQ(Names(), "1:Top 2:Parent 3:Known 3:Next 2:Gate ");
+    for (const msp::Task& t : {parent, known, next}) {
         EXPECT_TRUE(t.Flag4()) << t.Name();
         EXPECT_TRUE(t.FontItalic()) << t.Name();
         EXPECT_EQ(t.FontColor(), 1) << t.Name();
