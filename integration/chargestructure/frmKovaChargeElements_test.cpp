@@ -225,3 +225,28 @@ TEST_F(ChargeElementDialog, ARefusedChangeRestoresTheTasksValues) {
 
 } // namespace
 } // namespace Grantry
+
+namespace Grantry {
+namespace {
+
+// A milestone beside its parent made stand-alone by a change moves to row 1 of the plan, at level 1,
+// without a parent.
+TEST_F(ChargeElementDialog, AChangedMilestoneBecomesStandAloneAtTheTop) {
+    AddElement("Top", "T", "WBS Element", 1);
+    AddElement("Works", "W1", "Work Package", 2, false, "T");
+    msp::Task gate = AddElement("Gate", "G1", "Milestone", 2, false, "T");
+    Select(gate);
+    user.Add(st::Tick(Control("chkStandalone")));
+    user.Add(st::Click(Control("cmdOK")));
+    KovaMSP().ModifyChargeElementDetails();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(Names(), "1:Gate 1:Top 2:Works ");
+    msp::Task moved = Plan().Tasks().Item(1);
+    EXPECT_EQ(moved.Text1(), "G1");
+    EXPECT_EQ(moved.Text15(), "");
+    EXPECT_TRUE(moved.Milestone());
+    EXPECT_FALSE(moved.Flag1());
+}
+
+} // namespace
+} // namespace Grantry
