@@ -77,6 +77,16 @@ demo)
     grep -E '^  "KovaBaseline" ' "$KOVA_HOME/baseline-plan.txt"
     echo "== The ERP's baselines of BRIDGE"
     build/tools/kova-erp/kova-erp baselines DEMO BRIDGE
+    echo "== A plan connected to OFFICE owns its structure; the planner edits it with the toolbar"
+    echo "   (scripts: testdata/demo-office-connect.script, testdata/demo-chargeelements.session)"
+    rm -f "$KOVA_HOME"/Office.*
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-office-connect.script" \
+        --transcript office-connect.transcript --run ConnectProject >/dev/null &&
+        "$OLDPWD/build/tools/winproj/winproj" --transcript chargeelements.transcript Office.mpp \
+            <"$OLDPWD/testdata/demo-chargeelements.session" >chargeelements.out)
+    echo "== The edited structure of Office.mpp (row, outline, name)"
+    printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Office.mpp" | grep -E '^(winproj> )?  [0-9]+ ' |
+        sed 's/^winproj> //'
     ;;
 test)
     install_missing

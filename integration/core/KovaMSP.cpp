@@ -64,6 +64,10 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Unhandled("OrbelAbout", &KovaMSP::OrbelAbout),
         Command("ConvertAssignmentsToTask", &KovaMSP::ConvertAssignmentsToTask),
         Command("SynchronizeBudgetSchedule", &KovaMSP::SynchronizeBudgetSchedule),
+        Command("OrbelAbout", &KovaMSP::OrbelAbout),
+        Command("InsertChargeElement", &KovaMSP::InsertChargeElement),
+        Command("ModifyChargeElementDetails", &KovaMSP::ModifyChargeElementDetails),
+        Command("DeleteChargeElement", &KovaMSP::DeleteChargeElement),
     };
     return table;
 }

@@ -5,6 +5,10 @@
 
 #include "platform/automation/Object.h"
 
+namespace platform::msproject {
+class Task;
+}
+
 namespace Grantry {
 
 inline constexpr char kKovaMSPProgId[] = "Grantry.KovaMSP";
@@ -56,7 +60,24 @@ public:
     // failure is left in Err() for the caller.
     void OrbelAbout();
 
+    // Inserts a charge-element task (the plan's top element, or a child of the selected one) and
+    // opens the charge-element dialog on it; changes the selected one through the same dialog
+    // (ChargeElementCommands.cpp).
+    void InsertChargeElement();
+    void ModifyChargeElementDetails();
+    // Removes the selected charge element from the plan when the ERP does not know it, marks it for
+    // deletion at the next synchronisation when it does, restores it when it is marked
+    // (DeleteChargeElement.cpp).
+    void DeleteChargeElement();
+
 private:
+    // DeleteChargeElement's walks: marks or unmarks the task's outline descendants, removing those
+    // the ERP does not know; marks or unmarks, or removes, the milestones whose parent code is the
+    // task's code.
+    void MarkChildrenForDeletion(platform::msproject::Task& task, bool mark);
+    void MarkMilestonesForDeletion(platform::msproject::Task& task, bool mark);
+    void RemoveMilestones(platform::msproject::Task& task);
+
     // Adds every integration property the active plan lacks, with its initial value; existing ones
     // keep their type and value.
     void EnsureDocumentProperties();

@@ -112,6 +112,30 @@ TEST_F(ManagersTest, CompanyObjectExistsOnlyForAMaintainedDefaultBackend) {
     EXPECT_EQ(Err().Number, platform::automation::errors::CantCreateObject);
 }
 
+// The ERP client's application object answers whether the ERP is reachable: only a started default
+// backend whose database opens makes it.
+TEST_F(ManagersTest, ClientApplicationExistsOnlyWhileTheDefaultBackendCanBeOpened) {
+    EXPECT_FALSE(CreateObject(progids::ClientApplication).IsNothing());
+    EXPECT_EQ(Err().Number, 0);
+
+    erp.Config().started = false;
+    erp.Save();
+    EXPECT_TRUE(CreateObject(progids::ClientApplication).IsNothing());
+    EXPECT_EQ(Err().Number, platform::automation::errors::CantCreateObject);
+    Err().Clear();
+
+    erp.Config().started = true;
+    erp.Config().database = (erp.home() / "no-such-folder" / "gone.db").string();
+    erp.Save();
+    EXPECT_TRUE(CreateObject(progids::ClientApplication).IsNothing()) << "its database cannot be opened";
+    EXPECT_EQ(Err().Number, platform::automation::errors::CantCreateObject);
+    Err().Clear();
+
+    SetDefaultBackendName("");
+    EXPECT_TRUE(CreateObject(progids::ClientApplication).IsNothing());
+    Err().Clear();
+}
+
 TEST_F(ManagersTest, ReleaseIdComesThroughTheReleaseObject) {
     Object manager = CreateObject(progids::ReleaseIdManager);
     Object release = ObjectOf(Call(manager, "getKovaReleaseId"));

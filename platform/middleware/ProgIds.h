@@ -27,5 +27,7 @@ inline constexpr const char* ChargeElementInput = "ChargeElement.ChargeElementIn
 inline constexpr const char* ChargeElement = "ChargeElement.ChargeElement";
 inline constexpr const char* ExternalScheduleLinkManager = "ChargeElement.ExternalScheduleLinkManager";
 inline constexpr const char* ExternalScheduleLink = "ChargeElement.ExternalScheduleLink";
+// The ERP client's automation server, created only to probe whether the ERP can be reached.
+inline constexpr const char* ClientApplication = "Kova.Application";
 
 } // namespace platform::middleware::progids

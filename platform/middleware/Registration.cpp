@@ -6,6 +6,7 @@
 #include "platform/middleware/BaselineManager.h"
 #include "platform/middleware/CalendarManager.h"
 #include "platform/middleware/ChargeElementManager.h"
+#include "platform/middleware/ClientApplication.h"
 #include "platform/middleware/CompanyObject.h"
 #include "platform/middleware/ExternalScheduleLinkManager.h"
 #include "platform/middleware/JavaDate.h"
@@ -70,6 +71,7 @@ void RegisterMiddleware() {
     Register<EmployeesManager>(progids::EmployeesManager);
     Register<TradeGroupManager>(progids::TradeGroupManager);
     Register<CalendarManager>(progids::CalendarManager);
+    Register(progids::ClientApplication, &ClientApplication::Create);
 
     RegisterMoniker("java:", [](const std::string& moniker) {
         if (!NamesEqual(moniker, kDateMoniker)) return Object();

@@ -23,10 +23,13 @@ using automation::Err;
 
 namespace {
 
+constexpr char kToolbarName[] = "KovaProjectToolBar";
+
 const char* const kHelp =
     "commands:\n"
     "  menu [BAR] [ITEM]   list a command bar (File unless named); with an item number\n"
     "                      (5 or 5.1) choose that item\n"
+    "  toolbar [BUTTON]    list the integration's toolbar; with a button number press it\n"
     "  bars                list the command bars\n"
     "  run MACRO           run a macro of the global template\n"
     "  new                 a new plan\n"
@@ -36,6 +39,7 @@ const char* const kHelp =
     "  close               close the active plan\n"
     "  plans               list the open plans\n"
     "  activate NAME       make an open plan the active one\n"
+    "  select ROW          make a row of the active view the selection and active cell\n"
     "  outline             the active plan's task outline\n"
     "  task ID             one task's fields\n"
     "  select ROW          make a row of the active view the selected one\n"
@@ -157,6 +161,11 @@ private:
             quit_ = true;
         } else if (command == "menu") {
             Menu(words);
+        } else if (command == "toolbar") {
+            // The integration's toolbar is a command bar like the menu bar: listed and chosen alike.
+            std::vector<std::string> menuWords = {words[0], kToolbarName};
+            menuWords.insert(menuWords.end(), words.begin() + 1, words.end());
+            Menu(menuWords);
         } else if (command == "bars") {
             msp::CommandBars bars = app.CommandBars();
             for (int32_t i = 1; i <= bars.Count(); ++i)
@@ -204,6 +213,9 @@ private:
         } else if (command == "activate") {
             app.WindowActivate(arg);
             if (Err().Number == 0) ShowActive();
+        } else if (command == "select") {
+            if (!NeedsPlan()) return;
+            app.SelectRow(std::atoi(arg.c_str()), false);
         } else if (command == "outline") {
             if (NeedsPlan()) PrintOutline(app.ActiveProject(), out_);
         } else if (command == "task") {

@@ -5,9 +5,12 @@
 //   menu [BAR] [ITEM]   lists a command bar ("File" unless named), its pop-ups' items numbered 5.1,
 //                       5.2, ...; with an item number it chooses the item: an item with a macro runs
 //                       it, the built-in New, Open, Close, Save, Save As and Exit do what they say
+//   toolbar [BUTTON]    lists the integration's toolbar "KovaProjectToolBar", buttons numbered 1, 2, ...;
+//                       with a button number presses it, which runs its macro
 //   bars                lists the command bars of the global template
 //   run MACRO           runs a macro of the global template
 //   new | open PATH | save | saveas PATH | close | plans | activate NAME
+//   select ROW          makes a row of the active view the selection (the active cell)
 //   outline | task ID | dump
 //   help | quit
 #include <iosfwd>

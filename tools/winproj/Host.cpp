@@ -6,6 +6,7 @@
 #include "integration/budget/KovaBudgetLineTasks.h"
 #include "integration/budget/frmSyncOptions.h"
 #include "integration/budget/frmSaveBaseline.h"
+#include "integration/chargestructure/frmKovaChargeElements.h"
 #include "integration/connect/ConnectRun.h"
 #include "integration/core/KovaMSP.h"
 #include "platform/automation/ClassRegistry.h"
@@ -65,6 +66,7 @@ bool MakeServerClassesCreatable() {
     Grantry::InstallBudgetLineTasks();
     Grantry::InstallSyncOptionsDialog();
     Grantry::InstallSaveBaselineDialog();
+    Grantry::InstallChargeElementDialog();
     return true;
 }
 
