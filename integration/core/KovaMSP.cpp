@@ -50,6 +50,7 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Command("TransferStandardCE", &KovaMSP::TransferStandardCE),
         Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),
+        Command("BudgetLineDetails", &KovaMSP::BudgetLineDetails),
     };
     return table;
 }

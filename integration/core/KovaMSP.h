@@ -44,6 +44,10 @@ public:
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();
+    // Opens the budget-line dialog on the selected task of the Gantt view (a new line under a
+    // charge-element task, or the budget-line task shown), or the browser over a charge element's
+    // lines in the budget view; no log, the plan not saved (BudgetLineDetailsCommand.cpp).
+    void BudgetLineDetails();
 
 private:
     // Adds every integration property the active plan lacks, with its initial value; existing ones
