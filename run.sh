@@ -57,6 +57,13 @@ demo)
     sed -n '/^properties/,$p' "$KOVA_HOME/plan.txt"
     echo "== The File menu of the connected plan"
     printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
+    echo "== Budget lines added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-lines.script" \
+        --transcript budget.transcript Bridge.mpp --select 8 --run BudgetLineDetails --select 8 --run BudgetLineDetails \
+        --select 10 --run BudgetLineDetails --select 10 --run BudgetLineDetails --select 9 --run BudgetLineDetails \
+        --dump >budget-plan.txt)
+    sed -n '/^tasks/,/^resources/p' "$KOVA_HOME/budget-plan.txt" | grep -E '^  [0-9]+ uid' | sed 's/ uid [0-9]*//'
+    sed -n '/^assignments/,/^calendars/p' "$KOVA_HOME/budget-plan.txt" | grep -E '^  uid'
     ;;
 test)
     install_missing
