@@ -1,12 +1,22 @@
 #include "integration/budget/KovaBudgetLineTasks.h"
 
+#include <cstdlib>
+
+#include "dataobjects/KovaBudget.h"
+#include "dataobjects/KovaProjectData.h"
 #include "dataobjects/LibrarySupport.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
+#include "integration/budget/frmConvertResAssgn.h"
+#include "integration/chargestructure/ConnectStructureStep.h"
 #include "integration/connect/LaborCostObjectsFile.h"
+#include "integration/core/CommandFrame.h"
+#include "integration/core/ConvertAssignmentsCommand.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/Language.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
+#include "platform/forms/Form.h"
 #include "platform/msproject/MSProject.h"
 #include "platform/os/FixedRecord.h"
 #include "platform/os/Locale.h"
@@ -17,6 +27,8 @@ namespace Grantry {
 namespace msp = platform::msproject;
 namespace os = platform::os;
 using KovaDataObjects::Trim;
+using KovaDataObjects::KovaBudget;
+using platform::automation::Date;
 using platform::automation::Err;
 using platform::automation::Variant;
 
@@ -38,6 +50,8 @@ msp::Application* App() {
 }
 
 } // namespace
+
+bool DeleteKovaMSPTask = false;
 
 const std::array<BudgetCostType, 5>& BudgetCostTypes() {
     static const std::array<BudgetCostType, 5> types = {{
@@ -205,6 +219,342 @@ int32_t BudgetLineSubtaskPosition(const msp::Task& ceTask) {
          children = last.OutlineChildren())
         last = children.Item(children.Count());
     return last.Id() + 1;
+}
+
+void PlaceBudgetLineSubtask(msp::Task& task, int32_t ceLevel) {
+    const int32_t wanted = ceLevel + 1;
+    // Each step moves the task one level, so the distance it starts at bounds the walk.
+    for (int32_t steps = std::abs(task.OutlineLevel() - wanted); steps > 0 && Err().Number == 0; --steps) {
+        const int32_t level = task.OutlineLevel();
+        if (level == wanted) break;
+        if (level < wanted)
+            task.OutlineIndent();
+        else
+            task.OutlineOutdent();
+    }
+}
+
+// ---- budget lines from the ERP ---------------------------------------------------------------------
+
+namespace {
+
+// The run's budget object, for the length of CreateBudgetLineTasksFromKova.
+std::shared_ptr<KovaBudget> RunBudget;
+
+// Puts the ERP line back to waiting, so that the next run offers it again.
+void ReturnToWaiting(KovaBudget& budget, const std::string& costType, const std::string& chargeElement,
+                     const std::string& lineNumber) {
+    Err().Clear();
+    budget.correctScheduleLinks(BOIConnector, static_cast<int32_t>(platform::automation::Val(costType)),
+                                chargeElement, static_cast<int32_t>(platform::automation::Val(lineNumber)));
+    if (Err().Number != 0) {
+        PrintLog(FormatErrorForLog(Err().Description));
+        Err().Clear();
+    }
+}
+
+// A number written as text by the creation, read back for a numeric field.
+double NumberOfText(const std::string& text) {
+    std::string plain = text;
+    const std::string separator = os::LocaleDecimalSeparator();
+    if (!separator.empty() && separator != ".") {
+        const size_t at = plain.find(separator);
+        if (at != std::string::npos) plain.replace(at, separator.size(), ".");
+    }
+    return platform::automation::Val(plain);
+}
+
+std::string MissingChargeElementLine(const std::string& ce, const std::string& lineNumber) {
+    return " The ChargeElement " + ce + " is not present in" + "MS Project. Cannot create " + " Budget line" +
+           lineNumber + " in MS Project.";
+}
+
+bool IsQuantityCostType(const std::string& costType) {
+    return costType == "1" || costType == "4" || costType == "5";
+}
+
+// The resource's Id in the active plan, 0 when the plan has no resource of that name.
+int32_t ResourceIdByName(msp::Application& app, const std::string& name) {
+    for (const msp::Resource& r : app.ActiveProject().Resources().Snapshot())
+        if (r && r.Name() == name) return r.Id();
+    return 0;
+}
+
+void Put(msp::Task& task, int n, const std::string& value) {
+    task.SetText(n, value);
+}
+
+} // namespace
+
+void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, bool equipmentAsSubTask,
+                                   bool subcontractingAsSubTask, bool sundryAsSubTask) {
+    Err().Clear();
+    msp::Application* app = App();
+    if (!app) return;
+    std::string planName = app->ActiveProject().Name();
+    if (!CurrentProjectData) return Err().Raise(platform::automation::errors::ObjectNotSet);
+    const std::string project = CurrentProjectData->ProjectCode;
+    const std::string plan = CurrentProjectData->Plan;
+
+    bool linesWanted = true;
+    RunBudget = CurrentProjectData->getKovaBudget(BOIConnector, linesWanted, planName);
+    if (Err().Number != 0) PrintLog(Err().Description);
+    if (!RunBudget || !RunBudget->KovaBudgetLines) {
+        Err().Clear();
+        RunBudget.reset();
+        return;
+    }
+    const bool asSubtask[] = {materialAsSubTask, laborAsSubTask, equipmentAsSubTask, subcontractingAsSubTask,
+                              sundryAsSubTask};
+    for (const std::shared_ptr<KovaDataObjects::KovaBudgetLine>& line : *RunBudget->KovaBudgetLines) {
+        if (!line) continue;
+        const std::string chargeElement = line->ChargeElement;
+        const std::string lineNumber = std::to_string(line->BudgetLine);
+        const std::string costType = std::to_string(line->CostType);
+        if (Err().Number != 0) {
+            // The ERP has linked this line already; skipped now, it must be offered again.
+            PrintLog(FormatErrorForLog(Err().Description));
+            Err().Clear();
+            ReturnToWaiting(*RunBudget, costType, chargeElement, lineNumber);
+            continue;
+        }
+        if (line->CostType < 1 || line->CostType > 5) {
+            ReturnToWaiting(*RunBudget, costType, chargeElement, lineNumber);
+            continue;
+        }
+        const std::string costObject =
+            BudgetLineCostObject(line->ProjectSpecific, line->CostType, project, line->CostObject);
+        auto add = asSubtask[line->CostType - 1] ? AddBudgetLineAsSubtask : AddBudgetLineAsAssignment;
+        add(*RunBudget, chargeElement, lineNumber, costType, costObject, line->CostObjectDescription,
+            BudgetNumberText(line->Work), line->EmpTrgCode, project, plan, line->PhysicalUnit,
+            BudgetNumberText(line->PhysicalQuantity), BudgetNumberText(line->CostPrice), line->StartDate,
+            line->FinishDate);
+    }
+    // What the last line left is told as the others' are; it is no failure of the caller's run.
+    if (Err().Number != 0) {
+        PrintLog(FormatErrorForLog(Err().Description));
+        Err().Clear();
+    }
+    RunBudget.reset();
+}
+
+void AddBudgetLineAsSubtask(KovaBudget& budget, const std::string& chargeElement, const std::string& lineNumber,
+                            const std::string& costType, const std::string& costObject,
+                            const std::string& description, const std::string& work,
+                            const std::string& empTrgCode, const std::string& /*project*/,
+                            const std::string& /*plan*/, const std::string& unit, const std::string& quantity,
+                            const std::string& costPrice, const Date& startDate, const Date& finishDate) {
+    msp::Application* app = App();
+    if (!app) return;
+    const std::string ce = StripCodePrefix(chargeElement, false);
+    const std::string prefix = CostTypePrefix(costType);
+    const std::string code = prefix + "." + costObject;
+
+    std::string resourceName;
+    bool found = false;
+    bool personFound = true;
+    if (costType != "2") {
+        found = FindResourceByCode(code, resourceName);
+    } else {
+        found = FindLaborCostObjectInFile(costObject, resourceName);
+        if (found && !empTrgCode.empty()) personFound = FindResourceByCode(empTrgCode, resourceName);
+    }
+    if (!found) {
+        PrintLog("Cost Object: " + Trim(code) + " not present in MsProject. Cannot create " + " Budget line" +
+                 lineNumber + " linked to the ChargeElement &" + ce + " in MS Project.");
+        return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+    }
+    if (!personFound)
+        PrintLog("Employee/Trade Group:" + empTrgCode + " linked to Cost Object " + Trim("LAB." + costObject) +
+                 ", not present in MsProject");
+
+    app->OutlineShowAllTasks();
+    msp::Task ceTask = FindChargeElementTask(ce);
+    if (!ceTask) {
+        PrintLog(MissingChargeElementLine(ce, lineNumber));
+        return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+    }
+    const int32_t position = BudgetLineSubtaskPosition(ceTask);
+    const std::string key = BudgetLineKey(ce, costType, lineNumber);
+
+    msp::Task task = FindBudgetLineTask(key);
+    if (!task || !DeleteKovaMSPTask) {
+        if (task) DetachBudgetLine(task);
+        task = app->ActiveProject().Tasks().Add(description, position);
+    }
+    if (!task) {
+        PrintLog("Cannot create  Budget line" + lineNumber + " linked to the ChargeElement &" + ce +
+                 " in MS Project." + FormatErrorForLog(Err().Description));
+        return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+    }
+    app->SelectRow(task.Id(), false, false, false);
+    Err().Clear();
+    PlaceBudgetLineSubtask(task, ceTask.OutlineLevel());
+
+    Put(task, 2, costType);
+    if (IsQuantityCostType(costType)) {
+        task.SetType(1);
+        task.SetFixedCost(NumberOfText(costPrice));
+    } else {
+        task.SetType(2);
+    }
+    task.SetConstraintType(4);
+    if (!startDate.IsZero()) task.SetStart(startDate);
+    if (!finishDate.IsZero()) task.SetFinish(finishDate);
+    Put(task, 3, code);
+    Put(task, 6, quantity);
+    Put(task, 7, unit);
+    Put(task, 4, lineNumber);
+    Put(task, 8, kLinkStateLinkExists);
+    if (costType == "2" || costType == "3")
+        task.SetWork(Variant(work));
+    else
+        task.SetWork(Variant(0.0));
+    Put(task, 20, key);
+
+    // Equipment always takes its resource; labour the employee or trade group it names, when found.
+    const bool assign = costType == "3" || (costType == "2" && !empTrgCode.empty() && personFound);
+    if (!assign) return;
+    std::string name;
+    if (!FindResourceByCode(costType == "3" ? code : empTrgCode, name)) return;
+    app->SelectRow(task.Id(), false, false, false);
+    app->ResourceAssignment(name, msp::pjAssign);
+}
+
+void AddBudgetLineAsAssignment(KovaBudget& budget, const std::string& chargeElement,
+                               const std::string& lineNumber, const std::string& costType,
+                               const std::string& costObject, const std::string& description,
+                               const std::string& work, const std::string& empTrgCode,
+                               const std::string& /*project*/, const std::string& /*plan*/,
+                               const std::string& unit, const std::string& quantity,
+                               const std::string& /*costPrice*/, const Date& startDate, const Date& finishDate) {
+    msp::Application* app = App();
+    if (!app) return;
+    const std::string ce = StripCodePrefix(chargeElement, false);
+    const std::string prefix = CostTypePrefix(costType);
+    const std::string code = prefix + "." + costObject;
+
+    app->OutlineShowAllTasks();
+    msp::Task ceTask = FindChargeElementTask(ce);
+    if (!ceTask) {
+        PrintLog(MissingChargeElementLine(ce, lineNumber));
+        return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+    }
+    const Date ceStart = ceTask.Start();
+    const Date ceFinish = ceTask.Finish();
+
+    std::string resourceName;
+    bool found = false;
+    bool person = false;
+    if (costType != "2") {
+        found = FindResourceByCode(code, resourceName);
+    } else {
+        found = FindLaborCostObjectInFile(costObject, resourceName);
+        if (found && !empTrgCode.empty()) {
+            person = true;
+            found = FindResourceByCode(empTrgCode, resourceName);
+        }
+    }
+    // A labour cost object is no resource of the plan: its name from the file is only of use when the
+    // user made a resource of that name.
+    int32_t resourceId = found ? ResourceIdByName(*app, resourceName) : 0;
+    Err().Clear();
+    if (!found || resourceId == 0) {
+        if (person)
+            PrintLog("Resource : " + empTrgCode + " not present in MS Project. Cannot create " + "Budget line" +
+                     lineNumber + " linked to the ChargeElement &" + ce + " in MS Project.");
+        else
+            PrintLog("Cost Object: " + Trim(code) + " not present in MS Project. Cannot create " + " Budget line" +
+                     lineNumber + " linked to the ChargeElement &" + ce + " in MS Project.");
+        return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+    }
+
+    const std::string key = BudgetLineKey(ce, costType, lineNumber);
+    const Date start = startDate.IsZero() ? ceStart : startDate;
+    const Date finish = finishDate.IsZero() ? ceFinish : finishDate;
+
+    bool alreadyAssigned = false;
+    for (const msp::Assignment& a : ceTask.Assignments().Snapshot())
+        if (a && a.ResourceName() == resourceName) alreadyAssigned = true;
+    if (alreadyAssigned) {
+        // The planning program takes a resource once per task: the line becomes a subtask.
+        msp::Assignment old = FindBudgetLineAssignment(ceTask, key);
+        if (old) {
+            if (DeleteKovaMSPTask)
+                old.Delete();
+            else
+                DetachBudgetLine(old);
+        }
+        BudgetLineSubtaskSource source;
+        source.name = description;
+        source.costType = costType;
+        source.code = code;
+        source.resourceName = resourceName;
+        source.lineNumber = lineNumber;
+        source.quantity = quantity;
+        source.unit = unit;
+        source.work = NumberOfText(work);
+        source.linkState = kLinkStateLinkExists;
+        source.assignResource = IsConvertibleAssignment(resourceName, code, costType);
+        source.start = start;
+        source.finish = finish;
+        msp::Task subtask;
+        if (!CreateSubtaskFromAssignment(ceTask, source, subtask)) {
+            PrintLog("Cannot create  Budget line" + lineNumber + " linked to the ChargeElement &" + ce +
+                     " in MS Project." + FormatErrorForLog(Err().Description));
+            return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+        }
+        return;
+    }
+
+    if (ceTask.OutlineChildren().Count() == 0) ceTask.SetType(2);
+    if (msp::Task holder = FindBudgetLineTask(key)) {
+        if (DeleteKovaMSPTask)
+            holder.Delete();
+        else
+            DetachBudgetLine(holder);
+    }
+    msp::Assignment assignment = FindBudgetLineAssignment(ceTask, key);
+    if (assignment && !DeleteKovaMSPTask) DetachBudgetLine(assignment);
+    if (!assignment || Trim(assignment.Text(8)) == kLinkStateNoLink) {
+        Err().Clear();
+        assignment = ceTask.Assignments().Add(resourceId, Variant(0.0));
+        if (!assignment || Err().Number != 0) {
+            PrintLog("Cannot create  Budget line" + lineNumber + " linked to the ChargeElement &" + ce +
+                     " in MS Project." + FormatErrorForLog(Err().Description));
+            return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+        }
+    }
+    ceTask.SetConstraintType(4);
+    assignment.SetText(2, costType);
+    assignment.SetText(3, code);
+    assignment.SetText(4, lineNumber);
+    assignment.SetText(7, unit);
+    assignment.SetText(8, kLinkStateLinkExists);
+    assignment.SetText(11, description);
+    assignment.SetStart(start);
+    assignment.SetFinish(finish);
+    if (IsQuantityCostType(costType)) {
+        assignment.SetText(6, quantity);
+        assignment.SetUnits(Variant(quantity));
+        assignment.SetWork(Variant(0.0));
+    } else {
+        assignment.SetWork(Variant(work));
+        assignment.SetText(6, quantity);
+    }
+    assignment.SetText(20, key);
+}
+
+void InstallBudgetLineTasks() {
+    ConnectStructureHooks().createBudgetLineTasksFromKova = [](const BudgetLineSubTaskSwitches& s) {
+        CreateBudgetLineTasksFromKova(s[0], s[1], s[2], s[3], s[4]);
+    };
+    ShowConvertAssignmentsDialog = [] {
+        platform::forms::DefaultInstance<frmConvertResAssgn>().Show(platform::forms::vbModal);
+        platform::automation::ErrObject before = Err();
+        if (platform::forms::IsFormLoaded<frmConvertResAssgn>()) platform::forms::UnloadForm<frmConvertResAssgn>();
+        Err() = before;
+    };
 }
 
 } // namespace Grantry

@@ -20,10 +20,17 @@
 //   Text13  assignment only: on a labour line assigned to an employee or trade group, that code
 //   Text20  budget-line key CE_costtype_line; empty on a detached line
 #include <array>
+#include <memory>
 #include <string>
+
+#include "platform/automation/Date.h"
 
 #include "platform/msproject/Assignment.h"
 #include "platform/msproject/Task.h"
+
+namespace KovaDataObjects {
+class KovaBudget;
+}
 
 namespace Grantry {
 
@@ -91,6 +98,11 @@ std::string CostObjectResourceCode(const std::string& costType, const std::strin
 // separator, no thousands separators.
 std::string BudgetNumberText(double value);
 
+// The running budget and schedule run's "delete task" option (the plan's DeleteKovaMSPTask
+// property): on, a task or assignment that already holds a new line's key is deleted or rewritten in
+// place; off, it is detached. The connect run and the conversion dialog do not load it: off.
+extern bool DeleteKovaMSPTask;
+
 // ---- lookups ---------------------------------------------------------------------------------------
 
 // Switches the planning program's alerts off for a search and puts them back as they were.
@@ -131,5 +143,43 @@ bool FindLaborCostObjectInFile(const std::string& code, std::string& resourceNam
 // has no outline children, otherwise the row after the task reached by descending through the last
 // outline child of each level.
 int32_t BudgetLineSubtaskPosition(const platform::msproject::Task& ceTask);
+// Brings a new budget-line subtask to one level below its CE task (at `ceLevel`), a level at a time;
+// it stops at the first step the planning program refuses, the failure left in Err().
+void PlaceBudgetLineSubtask(platform::msproject::Task& task, int32_t ceLevel);
+
+// ---- budget lines from the ERP ---------------------------------------------------------------------
+
+// The ERP's budget lines that wait to be scheduled in the active plan (for the project, plan and
+// connection node of CurrentProjectData) become budget-line subtasks or assignments of their CE tasks,
+// by one switch per cost type (true: subtasks). Reading them links them to the plan in the ERP; a
+// line that cannot be placed (its CE task, cost object or resource missing, or a failure pending
+// when its turn comes) is logged and put back to waiting, so that the next run offers it again.
+// Progress and problems go to the open log; nothing is shown.
+void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, bool equipmentAsSubTask,
+                                   bool subcontractingAsSubTask, bool sundryAsSubTask);
+
+// One ERP line as a subtask or as an assignment of its CE task. The texts are the line's charge
+// element (as the ERP gives it), line number, cost type, cost object (with its project where that
+// belongs to it), its description, work, employee or trade-group code ("EMP.x", "TRG.x", "TRG."), the
+// project and plan (not used), unit, quantity and cost price; numbers in the user's decimal form.
+void AddBudgetLineAsSubtask(KovaDataObjects::KovaBudget& budget, const std::string& chargeElement,
+                            const std::string& lineNumber, const std::string& costType,
+                            const std::string& costObject, const std::string& description,
+                            const std::string& work, const std::string& empTrgCode, const std::string& project,
+                            const std::string& plan, const std::string& unit, const std::string& quantity,
+                            const std::string& costPrice, const platform::automation::Date& startDate,
+                            const platform::automation::Date& finishDate);
+void AddBudgetLineAsAssignment(KovaDataObjects::KovaBudget& budget, const std::string& chargeElement,
+                               const std::string& lineNumber, const std::string& costType,
+                               const std::string& costObject, const std::string& description,
+                               const std::string& work, const std::string& empTrgCode,
+                               const std::string& project, const std::string& plan, const std::string& unit,
+                               const std::string& quantity, const std::string& costPrice,
+                               const platform::automation::Date& startDate,
+                               const platform::automation::Date& finishDate);
+
+// Plugs the budget-line step into the connect run and the conversion dialog into its command. Called
+// once at the program's start, after InstallConnectDialog.
+void InstallBudgetLineTasks();
 
 } // namespace Grantry

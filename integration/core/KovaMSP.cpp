@@ -51,6 +51,7 @@ const automation::MemberTable<KovaMSP>& KovaMSP::Members() {
         Command("SynchronizeMasterData", &KovaMSP::SynchronizeMasterData),
         Command("OrbelAbout", &KovaMSP::OrbelAbout),
         Command("BudgetLineDetails", &KovaMSP::BudgetLineDetails),
+        Command("ConvertAssignmentsToTask", &KovaMSP::ConvertAssignmentsToTask),
     };
     return table;
 }

@@ -41,6 +41,9 @@ public:
     // elements from the ERP, each behind the plan's switch, with the plan's log written and offered
     // (SynchronizeMasterData.cpp).
     void SynchronizeMasterData();
+    // Turns the budget-line assignments of the selected charge-element task's subtree into subtasks
+    // through the conversion dialog; no ERP, no log (ConvertAssignmentsCommand.cpp).
+    void ConvertAssignmentsToTask();
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();
