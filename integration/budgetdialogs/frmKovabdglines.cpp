@@ -2,6 +2,8 @@
 
 #include "dataobjects/LibrarySupport.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
+#include "integration/budget/frmConvertResAssgn.h"
 #include "integration/core/BudgetLineDetailsCommand.h"
 #include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
@@ -308,6 +310,8 @@ void frmKovabdglines::cmbCostType_Validate(bool& /*Cancel*/) {
         cmbCostType.SetListIndex(kCostIndexMaterial);
         cmbCostObj.Clear();
         cmbEmpTrg.Clear();
+        // The lists were just emptied: they are filled again even when the cost type stayed the same.
+        FilledCostType = 0;
         GetKovaCostObjectsFromResourceList();
     }
     if (!HasEntry(cmbCostType, cmbCostType.Text())) MsgBox("Please Select a Valid Cost Type.", vbOKOnly, kValidateTitle);
@@ -538,6 +542,58 @@ void frmKovabdglines::InsertAsResourceAssignment() {
     Err().Clear();
     const int costIndex = cmbCostType.ListIndex();
     const std::string costType = std::to_string(costIndex + 1);
+
+    // One task cannot carry two assignments of one resource: when the charge-element task has the
+    // resource already, that line and the new one both become subtasks.
+    for (msp::Assignment existing : SelectedTask.Assignments().Snapshot()) {
+        const std::string name = existing.ResourceName();
+        if (name != cmbCostObj.Text() && !(costIndex == kCostIndexLabor && name == cmbEmpTrg.Text())) continue;
+        BudgetLineSubtaskSource moved;
+        moved.name = existing.Text11();
+        moved.costType = existing.Text2();
+        moved.code = existing.Text3();
+        moved.resourceName = name;
+        moved.lineNumber = existing.Text4();
+        moved.quantity = BudgetNumberText(existing.Units());
+        moved.unit = existing.Text7();
+        // The assignment holds minutes; the subtask is given the plan's default work unit.
+        moved.work = MinutesToWorkUnits(existing.Work());
+        moved.actualWork = MinutesToWorkUnits(existing.ActualWork());
+        moved.percentWorkComplete = existing.PercentWorkComplete();
+        moved.actualStart = existing.ActualStart();
+        moved.actualFinish = existing.ActualFinish();
+        moved.notes = existing.Notes();
+        moved.linkState = existing.Text8();
+        moved.assignResource = IsConvertibleAssignment(name, moved.code, moved.costType);
+        moved.start = existing.Start();
+        moved.finish = existing.Finish();
+        Err().Clear();
+        msp::Task subtask;
+        // The assignment goes only once its subtask stands: otherwise it stays the line's one holder.
+        if (CreateSubtaskFromAssignment(SelectedTask, moved, subtask)) existing.Delete();
+        Err().Clear();
+
+        BudgetLineSubtaskSource line;
+        line.name = CostObjectDescription;
+        line.costType = costType;
+        line.code = CostObjectCode;
+        line.resourceName = costIndex == kCostIndexLabor && !cmbEmpTrg.Text().empty() ? cmbEmpTrg.Text()
+                                                                                      : cmbCostObj.Text();
+        line.lineNumber = txtBudgetLine.Text();
+        line.quantity = txtBudgetQuantity.Text();
+        line.unit = txtBudgetUnit.Text();
+        line.actualStart = SelectedTask.ActualStart();
+        line.actualFinish = SelectedTask.ActualFinish();
+        line.linkState = kLinkStateCreate;
+        line.assignResource = IsConvertibleAssignment(line.resourceName, CostObjectCode, costType);
+        line.start = SelectedTask.Start();
+        line.finish = SelectedTask.Finish();
+        Err().Clear();
+        CreateSubtaskFromAssignment(SelectedTask, line, subtask);
+        Err().Clear();
+        return;
+    }
+    Err().Clear();
 
     if (SelectedTask.OutlineChildren().Count() == 0) {
         SelectedTask.SetType(2);

@@ -454,5 +454,95 @@ TEST_F(BudgetLineDialog, AnotherCostObjectMakesALinkedLineNewOnlyWhenThePlanOwns
     }
 }
 
+TEST_F(BudgetLineDialog, AnEmptiedCostTypeComesBackAsMaterialWithItsList) {
+    WatchingUser user({st::Type(T("cmbCostType"), "Steel"), st::Focus(T("txtBudgetQuantity")),
+                       st::Answer(vbOK, "Please Select a Valid Cost Type."), st::Type(T("cmbCostType"), ""),
+                       st::Focus(T("txtBudgetQuantity")), st::Answer(vbOK, "Please Select a Cost Type."),
+                       st::Click(T("cmdCancel"))});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    const Sight& last = user.sights.back();
+    EXPECT_EQ(last.text.at("cmbCostType"), "Material");
+    EXPECT_THAT(last.list.at("cmbCostObj"), ::testing::ElementsAre("MAT.M100 Steel bolts", "MAT.M200 Concrete"));
+    for (const std::string& box : Boxes(user)) EXPECT_THAT(box, ::testing::StartsWith("KovaProject - MS Project Integration: "));
+}
+
+TEST_F(BudgetLineDialog, ANewLineWithNoLinkIsNotStored) {
+    const std::string before = Outline();
+    WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M200 Concrete"), st::Type(T("txtBudgetQuantity"), "3"),
+                       st::Pick(T("cmbLnkType"), "No Link"), st::Click(T("cmdOK"))});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    EXPECT_EQ(Outline(), before);
+    EXPECT_EQ(piers.Assignments().Count(), 0);
+}
+
+TEST_F(BudgetLineDialog, ALinkedLabourLineWithoutEmployeeOffersOneOnceItsCostObjectIsChosen) {
+    SetProperty("OwnershipChBSAndBudgQty", 1);
+    welding.Assignments().Item(1).Delete();
+    WatchingUser user({st::Pick(T("cmbCostObj"), "LAB.P1.W02 Rigging"), st::Click(T("cmdCancel"))});
+    Open(welding, user);
+    EXPECT_FALSE(user.sights[0].enabled.at("cmbEmpTrg"));
+    EXPECT_TRUE(user.sights[1].enabled.at("cmbEmpTrg"));
+}
+
+TEST_F(BudgetLineDialog, ANewSubtaskAtTheEndOfThePlanIsOutdentedIntoPlace) {
+    AddTask("Formwork", 4); // below Concrete, the plan's last row
+    WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M100 Steel bolts"), st::Type(T("txtBudgetQuantity"), "2"),
+                       st::Choose(T("optSubtask")), st::Click(T("cmdOK"))});
+    Open(spans, user, kNewBudgetLineTaskTag);
+    EXPECT_THAT(Outline(), ::testing::EndsWith("Spans:2 Concrete:3 Formwork:4 Steel bolts:3"));
+}
+
+TEST_F(BudgetLineDialog, AResourceTheChargeElementHasAlreadyTurnsBothLinesIntoSubtasks) {
+    msp::Assignment linked = piers.Assignments().Add(Plan().Resources().Item("MAT.M100 Steel bolts").Id(), 30.0);
+    linked.SetText2("1");
+    linked.SetText3("MAT.M100");
+    linked.SetText4("7");
+    linked.SetText6("30");
+    linked.SetText7("PCS");
+    linked.SetText8("3");
+    linked.SetText11("Steel bolts");
+    linked.SetText20("BR.20_1_7");
+    WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M100 Steel bolts"), st::Type(T("txtBudgetQuantity"), "5"),
+                       st::Choose(T("optResAssgnt")), st::Click(T("cmdOK"))});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    EXPECT_EQ(piers.Assignments().Count(), 0);
+    ASSERT_EQ(piers.OutlineChildren().Count(), 2);
+    EXPECT_EQ(Fields(piers.OutlineChildren().Item(1)), "Steel bolts|1|MAT.M100|7|30|PCS|3|BR.20_1_7|3|");
+    EXPECT_EQ(Fields(piers.OutlineChildren().Item(2)), "Steel bolts|1|MAT.M100||5|PCS|2|BR.20_1_|3|");
+}
+
+TEST_F(BudgetLineDialog, AnAssignmentWhoseSubtaskCannotBeMadeKeepsItsLine) {
+    // The planning program cannot assign a resource by a name that ends in a blank.
+    msp::Resource odd = Resource("EQP.BARGE Pontoon barge ", "EQP.BARGE", "Pontoon barge", "day");
+    msp::Assignment linked = piers.Assignments().Add(odd.Id(), 0.0);
+    linked.SetText2("3");
+    linked.SetText3("EQP.BARGE");
+    linked.SetText4("9");
+    linked.SetText8("3");
+    linked.SetText20("BR.20_3_9");
+    linked.SetWork(960.0);
+    WatchingUser user({st::Pick(T("cmbCostType"), "Equipment"), st::Pick(T("cmbCostObj"), "EQP.BARGE Pontoon barge "),
+                       st::Choose(T("optResAssgnt")), st::Click(T("cmdOK"))});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    ASSERT_EQ(piers.Assignments().Count(), 1);
+    msp::Assignment kept = piers.Assignments().Item(1);
+    EXPECT_EQ(kept.Text8() + "|" + kept.Text4() + "|" + kept.Text20(), "3|9|BR.20_3_9");
+    EXPECT_DOUBLE_EQ(kept.Work(), 960);
+    EXPECT_EQ(piers.OutlineChildren().Count(), 0);
+}
+
+TEST_F(BudgetLineDialog, TheUnitComesFromTheResourceOfThatVeryName) {
+    // Names that contain the chosen one, before and after it in the resource sheet, the search
+    // starting at the second row.
+    Plan().Resources().Add("MAT.M200 Concrete C50", 2).SetText1("T");
+    Plan().Resources().Add("MAT.M200 Concrete C50 fast", 4).SetText1("KG");
+    for (const char* other : {"MAT.M100 Steel bolts", "MAT.M200 Concrete C50 fast"}) {
+        WatchingUser user({st::Pick(T("cmbCostObj"), other), st::Pick(T("cmbCostObj"), "MAT.M200 Concrete"),
+                           st::Click(T("cmdCancel"))});
+        Open(piers, user, kNewBudgetLineTaskTag);
+        EXPECT_EQ(user.sights[2].text.at("txtBudgetUnit"), "M3") << other;
+    }
+}
+
 } // namespace
 } // namespace Grantry
