@@ -57,6 +57,8 @@ demo)
     sed -n '/^properties/,$p' "$KOVA_HOME/plan.txt"
     echo "== The File menu of the connected plan"
     printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
+    echo "== The budget lines brought into the plan, as subtasks or assignments of their charge-element tasks"
+    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/plan.txt"
     echo "== Budget lines added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-lines.script" \
         --transcript budget.transcript Bridge.mpp --select 8 --run BudgetLineDetails --select 8 --run BudgetLineDetails \

@@ -115,9 +115,21 @@ std::string CostObjectResourceCode(const std::string& costType, const std::strin
     return CostTypePrefix(costType) + "." + costObject;
 }
 
+namespace {
+
+// The user's decimal separator for the length of a run, which writes thousands of numbers; asking
+// the locale each time would cost more than placing the lines.
+std::string RunDecimalSeparator;
+
+std::string DecimalSeparator() {
+    return RunDecimalSeparator.empty() ? os::LocaleDecimalSeparator() : RunDecimalSeparator;
+}
+
+} // namespace
+
 std::string BudgetNumberText(double value) {
     std::string text = platform::automation::NumberText(value);
-    const std::string separator = os::LocaleDecimalSeparator();
+    const std::string separator = DecimalSeparator();
     const size_t point = text.find('.');
     if (point != std::string::npos && !separator.empty() && separator != ".")
         text.replace(point, 1, separator);
@@ -256,7 +268,7 @@ void ReturnToWaiting(KovaBudget& budget, const std::string& costType, const std:
 // A number written as text by the creation, read back for a numeric field.
 double NumberOfText(const std::string& text) {
     std::string plain = text;
-    const std::string separator = os::LocaleDecimalSeparator();
+    const std::string separator = DecimalSeparator();
     if (!separator.empty() && separator != ".") {
         const size_t at = plain.find(separator);
         if (at != std::string::npos) plain.replace(at, separator.size(), ".");
@@ -304,6 +316,7 @@ void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, 
         RunBudget.reset();
         return;
     }
+    RunDecimalSeparator = os::LocaleDecimalSeparator();
     const bool asSubtask[] = {materialAsSubTask, laborAsSubTask, equipmentAsSubTask, subcontractingAsSubTask,
                               sundryAsSubTask};
     for (const std::shared_ptr<KovaDataObjects::KovaBudgetLine>& line : *RunBudget->KovaBudgetLines) {
@@ -336,6 +349,7 @@ void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, 
         Err().Clear();
     }
     RunBudget.reset();
+    RunDecimalSeparator.clear();
 }
 
 void AddBudgetLineAsSubtask(KovaBudget& budget, const std::string& chargeElement, const std::string& lineNumber,

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "dataobjects/ClassRegistration.h"
+#include "integration/budget/KovaBudgetLineTasks.h"
 #include "integration/budgetdialogs/frmKovabdglines.h"
 #include "integration/connect/ConnectRun.h"
 #include "integration/core/KovaMSP.h"
@@ -60,6 +61,7 @@ bool MakeServerClassesCreatable() {
     KovaDataObjects::RegisterKovaDataObjects();
     // The server's commands show their dialogs from the modules that build them.
     Grantry::InstallConnectDialog();
+    Grantry::InstallBudgetLineTasks();
     Grantry::InstallBudgetLineDialog();
     return true;
 }

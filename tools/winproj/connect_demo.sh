@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end: on a fresh machine folder with the demo ERP and the integration installed, a planner
 # connects a new plan to the demo project BRIDGE through winproj with a script. The transcript, the
-# log and the plan's tasks, calendars and document properties are compared with expected files; the
-# ERP must hold the schedule link, and the menu's connection items must be enabled afterwards.
+# log, the plan's tasks, assignments, calendars and document properties and the ERP's budget-line links
+# are compared with expected files; the ERP must hold the schedule link, and the menu's connection items
+# must be enabled afterwards.
 # Usage: connect_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
 set -euo pipefail
 setup=$(realpath "$1") erp=$(realpath "$2") tolvane=$(realpath "$3") winproj=$(realpath "$4")
@@ -26,6 +27,7 @@ plan_start=$(sed -n '2{s/^  Start \([0-9-]*\) .*/\1/p}' dump.txt)
 [ -n "$plan_start" ] || fail "the dump shows no plan start"
 {
     sed -n '/^tasks/,/^[a-z]/{/^tasks/p;/^ /p}' dump.txt | grep -v -F "$plan_start"
+    sed -n '/^assignments/,/^[a-z]/{/^assignments/p;/^ /p}' dump.txt | grep -v -F "$plan_start"
     sed -n '/^calendars/,$p' dump.txt
 } >connect.dump
 tr -d '\r' <Bridge.log >connect.log
@@ -37,6 +39,11 @@ compare() {
 compare connect.transcript
 compare connect.log
 compare connect.dump
+# The budget lines the plan took are linked to it in the ERP; the others still wait or have no link.
+sqlite3 erp/DEMO.db "select ce_id || '_' || cost_type || '_' || seq_no || ' ' || schedule_link || ' ' ||
+    external_schedule from budget_line where project_id = 'BRIDGE' and plan_id = 'MAIN'
+    order by ce_id, cost_type, seq_no" >budget-links.txt
+compare budget-links.txt
 
 link=$(sqlite3 erp/DEMO.db "select project_id, plan_id, ce_id, ownership, external_schedule from external_schedule_link")
 [ "$link" = "BRIDGE|MAIN|BR|1|Bridge.mpp" ] || fail "the ERP holds no schedule link for the plan (got: $link)"
