@@ -59,13 +59,13 @@ demo)
     printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
     echo "== The budget lines brought into the plan, as subtasks or assignments of their charge-element tasks"
     awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/plan.txt"
-    echo "== Budget lines added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
+    echo "== Budget lines changed and added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-lines.script" \
-        --transcript budget.transcript Bridge.mpp --select 8 --run BudgetLineDetails --select 8 --run BudgetLineDetails \
-        --select 10 --run BudgetLineDetails --select 10 --run BudgetLineDetails --select 9 --run BudgetLineDetails \
+        --transcript budget.transcript Bridge.mpp --select 12 --run BudgetLineDetails --run ConnectionDetails \
+        --select 12 --run BudgetLineDetails --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
+        --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails \
         --dump >budget-plan.txt)
-    sed -n '/^tasks/,/^resources/p' "$KOVA_HOME/budget-plan.txt" | grep -E '^  [0-9]+ uid' | sed 's/ uid [0-9]*//'
-    sed -n '/^assignments/,/^calendars/p' "$KOVA_HOME/budget-plan.txt" | grep -E '^  uid'
+    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/budget-plan.txt"
     ;;
 test)
     install_missing

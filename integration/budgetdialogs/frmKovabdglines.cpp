@@ -554,7 +554,10 @@ void frmKovabdglines::InsertAsResourceAssignment() {
         moved.code = existing.Text3();
         moved.resourceName = name;
         moved.lineNumber = existing.Text4();
-        moved.quantity = BudgetNumberText(existing.Units());
+        // Material, subcontracting and sundry lines hold their quantity as the units; a labour or
+        // equipment line holds work there and its quantity only in its field.
+        moved.quantity = moved.costType == "2" || moved.costType == "3" ? existing.Text6()
+                                                                          : BudgetNumberText(existing.Units());
         moved.unit = existing.Text7();
         // The assignment holds minutes; the subtask is given the plan's default work unit.
         moved.work = MinutesToWorkUnits(existing.Work());

@@ -511,6 +511,24 @@ TEST_F(BudgetLineDialog, AResourceTheChargeElementHasAlreadyTurnsBothLinesIntoSu
     EXPECT_EQ(Fields(piers.OutlineChildren().Item(2)), "Steel bolts|1|MAT.M100||5|PCS|2|BR.20_1_|3|");
 }
 
+TEST_F(BudgetLineDialog, AnEquipmentLineTurnedIntoASubtaskKeepsItsQuantity) {
+    msp::Assignment linked = piers.Assignments().Add(Plan().Resources().Item("EQP.CR20 Crane").Id(), 0.0);
+    linked.SetText2("3");
+    linked.SetText3("EQP.CR20");
+    linked.SetText4("4");
+    linked.SetText6("200");
+    linked.SetText8("3");
+    linked.SetWork(12000.0);
+    WatchingUser user({st::Pick(T("cmbCostType"), "Equipment"), st::Pick(T("cmbCostObj"), "EQP.CR20 Crane"),
+                       st::Choose(T("optResAssgnt")), st::Click(T("cmdOK"))});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    EXPECT_EQ(piers.Assignments().Count(), 0);
+    ASSERT_EQ(piers.OutlineChildren().Count(), 2);
+    msp::Task moved = piers.OutlineChildren().Item(1);
+    EXPECT_EQ(moved.Text4() + "|" + moved.Text6() + "|" + moved.Text8(), "4|200|3");
+    EXPECT_DOUBLE_EQ(moved.Work(), 12000);
+}
+
 TEST_F(BudgetLineDialog, AnAssignmentWhoseSubtaskCannotBeMadeKeepsItsLine) {
     // The planning program cannot assign a resource by a name that ends in a blank.
     msp::Resource odd = Resource("EQP.BARGE Pontoon barge ", "EQP.BARGE", "Pontoon barge", "day");
