@@ -1,6 +1,7 @@
 #include "integration/budget/KovaBudgetLineTasks.h"
 
 #include <cstdlib>
+#include <map>
 
 #include "dataobjects/KovaBudget.h"
 #include "dataobjects/KovaProjectData.h"
@@ -183,9 +184,43 @@ msp::Assignment FindBudgetLineAssignment(const msp::Task& ceTask, const std::str
     return {};
 }
 
+namespace {
+
+// While a run places its lines it looks up the same charge-element tasks thousands of times in a plan
+// that only gains budget-line subtasks, which carry no code: the run takes the first task of each
+// code once. A remembered task still has to carry its code when it is asked for, else the plan is
+// walked again.
+std::map<std::string, msp::Task> RunChargeElementTasks;
+bool RunRemembersChargeElements = false;
+
+// A failure pending from the reading stays pending: the first line is judged by it.
+void RememberChargeElementTasks(msp::Application& app) {
+    const platform::automation::ErrObject pending = Err();
+    RunChargeElementTasks.clear();
+    for (const msp::Task& t : app.ActiveProject().Tasks().Snapshot())
+        if (t && !t.Text(1).empty()) RunChargeElementTasks.emplace(t.Text(1), t);
+    Err() = pending;
+    RunRemembersChargeElements = true;
+}
+
+void ForgetChargeElementTasks() {
+    RunChargeElementTasks.clear();
+    RunRemembersChargeElements = false;
+}
+
+} // namespace
+
 msp::Task FindChargeElementTask(const std::string& code) {
     msp::Application* app = App();
     if (!app) return {};
+    if (RunRemembersChargeElements) {
+        const auto hit = RunChargeElementTasks.find(code);
+        if (hit != RunChargeElementTasks.end()) {
+            const std::string held = hit->second.Text(1);
+            if (Err().Number == 0 && held == code) return hit->second;
+            Err().Clear();
+        }
+    }
     for (const msp::Task& t : app->ActiveProject().Tasks().Snapshot())
         if (t && t.Text(1) == code) return t;
     return {};
@@ -317,6 +352,7 @@ void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, 
         return;
     }
     RunDecimalSeparator = os::LocaleDecimalSeparator();
+    RememberChargeElementTasks(*app);
     const bool asSubtask[] = {materialAsSubTask, laborAsSubTask, equipmentAsSubTask, subcontractingAsSubTask,
                               sundryAsSubTask};
     for (const std::shared_ptr<KovaDataObjects::KovaBudgetLine>& line : *RunBudget->KovaBudgetLines) {
@@ -350,6 +386,7 @@ void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, 
     }
     RunBudget.reset();
     RunDecimalSeparator.clear();
+    ForgetChargeElementTasks();
 }
 
 void AddBudgetLineAsSubtask(KovaBudget& budget, const std::string& chargeElement, const std::string& lineNumber,

@@ -217,7 +217,11 @@ void frmConvertResAssgn::ConvertTaskAssignments(msp::Task& task) {
         source.code = a.Text(3);
         source.resourceName = a.ResourceName();
         source.lineNumber = a.Text(4);
-        source.quantity = BudgetNumberText(a.Units());
+        // A material, subcontracting or sundry line keeps its quantity in the assignment's units, which
+        // the user may have changed; a labour or equipment assignment has no units (0) and keeps it in
+        // its quantity field only.
+        const bool workLine = Trim(costTypeText) == "2" || Trim(costTypeText) == "3";
+        source.quantity = workLine ? a.Text(6) : BudgetNumberText(a.Units());
         source.unit = a.Text(7);
         // The assignment gives minutes; the subtask takes the plan's default work unit.
         source.work = MinutesToWorkUnits(a.Work());

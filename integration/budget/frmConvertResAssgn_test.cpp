@@ -71,7 +71,7 @@ protected:
         a.SetText(2, costType);
         a.SetText(3, code);
         a.SetText(4, line);
-        a.SetText(6, std::to_string(static_cast<int>(units)));
+        a.SetText(6, units > 0 ? "as units" : "7"); // the units are the quantity where there are any
         a.SetText(7, "u" + line);
         a.SetText(8, linkState);
         a.SetText(11, description);
@@ -155,9 +155,9 @@ TEST_F(ConvertTest, ChosenAssignmentsBecomeSubtasksAndGo) {
         std::string parent;
     } expected[] = {
         {"A100_1_1", "Ready-mix concrete", "420", 1, 0, {}, "A100"},
-        {"A100_3_2", "Mobile crane", "0", 2, 7200, {"EQP.CRANE Mobile crane"}, "A100"},
-        {"A100_2_3", "Site hour", "0", 2, 2400, {}, "A100"},
-        {"A110_2_4", "Site hour by Anna", "0", 2, 4800, {"EMP.E100 Anna Berg"}, "A110"},
+        {"A100_3_2", "Mobile crane", "7", 2, 7200, {"EQP.CRANE Mobile crane"}, "A100"},
+        {"A100_2_3", "Site hour", "7", 2, 2400, {}, "A100"},
+        {"A110_2_4", "Site hour by Anna", "7", 2, 4800, {"EMP.E100 Anna Berg"}, "A110"},
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.key);
@@ -167,6 +167,7 @@ TEST_F(ConvertTest, ChosenAssignmentsBecomeSubtasksAndGo) {
         EXPECT_EQ(t.Text(6), e.text6);
         EXPECT_EQ(t.Text(8), "3");
         EXPECT_EQ(t.Text(4), e.key.substr(e.key.rfind('_') + 1));
+        EXPECT_EQ(t.Text(7), "u" + t.Text(4)); // the assignment's unit
         EXPECT_EQ(t.Type(), e.type);
         EXPECT_DOUBLE_EQ(t.Work(), e.work);
         EXPECT_EQ(t.ConstraintType(), 4);

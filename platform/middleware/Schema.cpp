@@ -125,6 +125,9 @@ CREATE TABLE budget_line(
   refuse_message TEXT NOT NULL DEFAULT '',     -- not empty: an update of the line is refused with it
   PRIMARY KEY(project_id, plan_id, ce_id, seq_no),
   FOREIGN KEY(project_id, plan_id, ce_id) REFERENCES charge_element(project_id, plan_id, ce_id));
+-- the managers look lines up by their keys without the padding the keys may carry
+CREATE INDEX budget_line_by_trimmed_keys ON budget_line(trim(project_id, ' '), trim(plan_id, ' '),
+  trim(ce_id, ' '), cost_type);
 
 -- resources and cost objects
 CREATE TABLE cost_object(

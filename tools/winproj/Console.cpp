@@ -37,6 +37,7 @@ const char* const kHelp =
     "  activate NAME       make an open plan the active one\n"
     "  outline             the active plan's task outline\n"
     "  task ID             one task's fields\n"
+    "  select ROW          make a row of the active view the selected one\n"
     "  dump                the whole active plan\n"
     "  help | quit\n";
 
@@ -208,6 +209,11 @@ private:
                 PrintTask(task, out_);
             else if (Err().Number == 0)
                 out_ << "! row " << arg << " is blank\n";
+        } else if (command == "select") {
+            if (!NeedsPlan()) return;
+            app.SelectRow(std::atoi(arg.c_str()), false);
+            msp::Task task = app.ActiveCell().Task();
+            if (Err().Number == 0) out_ << "row " << arg << ": " << (task ? task.Name() : "(blank)") << "\n";
         } else if (command == "dump") {
             if (NeedsPlan()) DumpPlan(app.ActiveProject(), out_);
         } else {

@@ -48,6 +48,13 @@ compare budget-links.txt
 link=$(sqlite3 erp/DEMO.db "select project_id, plan_id, ce_id, ownership, external_schedule from external_schedule_link")
 [ "$link" = "BRIDGE|MAIN|BR|1|Bridge.mpp" ] || fail "the ERP holds no schedule link for the plan (got: $link)"
 
+# The planner turns the superstructure's equipment and subcontracting assignments into subtasks.
+converted=$(printf 'select 14\nrun ConvertAssignmentsToTask\ntick chkEquipment\ntick chkSubcontracting\nclick cmdConvert\nOK\nsave\nquit\n' |
+    "$winproj" "$KOVA_HOME/Bridge.mpp")
+grep -q "Process completed successfully." <<<"$converted" || fail "the conversion did not complete: $converted"
+"$winproj" "$KOVA_HOME/Bridge.mpp" --dump | awk -f "$source/tools/winproj/budget-lines.awk" >convert.lines
+compare convert.lines
+
 menu=$(printf 'menu\nquit\n' | "$winproj" "$KOVA_HOME/Bridge.mpp")
 for item in 5.2 5.3 5.4 5.5 5.6; do
     line=$(grep -E "^ +$item " <<<"$menu") || fail "menu item $item is missing"
