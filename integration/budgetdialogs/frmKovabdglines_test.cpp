@@ -527,6 +527,21 @@ TEST_F(BudgetLineDialog, AnEquipmentLineTurnedIntoASubtaskKeepsItsQuantity) {
     msp::Task moved = piers.OutlineChildren().Item(1);
     EXPECT_EQ(moved.Text4() + "|" + moved.Text6() + "|" + moved.Text8(), "4|200|3");
     EXPECT_DOUBLE_EQ(moved.Work(), 12000);
+
+    // A labour line of the same employee: found by the employee's name.
+    msp::Assignment labour = spans.Assignments().Add(anna.Id(), 0.0);
+    labour.SetText2("2");
+    labour.SetText3("LAB.W01");
+    labour.SetText4("5");
+    labour.SetText6("16");
+    labour.SetText8("3");
+    WatchingUser second({st::Pick(T("cmbCostType"), "Labor"), st::Pick(T("cmbCostObj"), "LAB.W01 Welding"),
+                         st::Pick(T("cmbEmpTrg"), "EMP.E100 Anna Berg"), st::Choose(T("optResAssgnt")),
+                         st::Click(T("cmdOK"))});
+    Open(spans, second, kNewBudgetLineTaskTag);
+    EXPECT_EQ(spans.Assignments().Count(), 0);
+    ASSERT_EQ(spans.OutlineChildren().Count(), 3);
+    EXPECT_EQ(Fields(spans.OutlineChildren().Item(2)), "|2|LAB.W01|5|16||3|BR.30_2_5|3|EMP.E100 Anna Berg");
 }
 
 TEST_F(BudgetLineDialog, AnAssignmentWhoseSubtaskCannotBeMadeKeepsItsLine) {

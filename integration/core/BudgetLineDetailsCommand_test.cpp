@@ -160,6 +160,14 @@ TEST_F(BudgetLineDetailsTest, RefusesWithItsMessage) {
     }
 }
 
+TEST_F(BudgetLineDetailsTest, APlanWithoutBudgetCombinationTakesNoNewLines) {
+    Plan().CustomDocumentProperties().Item("KovaProjectBudgetCombination").Delete();
+    std::vector<std::string> boxes = Run(kKovaGanttView, 2, {st::Answer(platform::forms::vbOK)});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], std::string(kMessageTitle) + ": " + kNoAddingMessage);
+    EXPECT_TRUE(shown.empty());
+}
+
 TEST_F(BudgetLineDetailsTest, WithoutAPlanOnlyTheNoPlanMessage) {
     app->FileCloseAll(msp::pjDoNotSave);
     ScriptedUser user({st::Answer(platform::forms::vbOK, kNoPlanMessage)});
