@@ -159,6 +159,8 @@ TEST_F(BudgetLinesTest, AsAssignmentsLinesGoOnTheirChargeElementTask) {
     EXPECT_EQ(a200.Type(), 2); // without children it becomes fixed work
 
     const std::string log = LogText();
+    EXPECT_THAT(log, HasSubstr(" The ChargeElement A300 is not present inMS Project. Cannot create  Budget line1 in "
+                               "MS Project.\r\n"));
     EXPECT_THAT(log, HasSubstr("Resource : EMP.E200 not present in MS Project. Cannot create Budget line5 linked to "
                                "the ChargeElement &A100 in MS Project.\r\n"));
     EXPECT_THAT(log, HasSubstr("Resource : TRG. not present in MS Project. Cannot create Budget line4 linked to the "
