@@ -87,6 +87,13 @@ demo)
     echo "== The edited structure of Office.mpp (row, outline, name)"
     printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Office.mpp" | grep -E '^(winproj> )?  [0-9]+ ' |
         sed 's/^winproj> //'
+    echo "== Budget lines changed and added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-lines.script" \
+        --transcript budget.transcript Bridge.mpp --select 12 --run BudgetLineDetails --run ConnectionDetails \
+        --select 12 --run BudgetLineDetails --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
+        --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails \
+        --dump >budget-plan.txt)
+    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/budget-plan.txt"
     ;;
 test)
     install_missing

@@ -59,6 +59,10 @@ public:
     // Shows the About dialog; needs no plan and no ERP connection. No error handling of its own: a
     // failure is left in Err() for the caller.
     void OrbelAbout();
+    // Opens the budget-line dialog on the selected task of the Gantt view (a new line under a
+    // charge-element task, or the budget-line task shown), or the browser over a charge element's
+    // lines in the budget view; no log, the plan not saved (BudgetLineDetailsCommand.cpp).
+    void BudgetLineDetails();
 
     // Inserts a charge-element task (the plan's top element, or a child of the selected one) and
     // opens the charge-element dialog on it; changes the selected one through the same dialog

@@ -4,8 +4,9 @@
 
 #include "dataobjects/ClassRegistration.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
-#include "integration/budget/frmSyncOptions.h"
 #include "integration/budget/frmSaveBaseline.h"
+#include "integration/budget/frmSyncOptions.h"
+#include "integration/budgetdialogs/frmKovabdglines.h"
 #include "integration/chargestructure/frmKovaChargeElements.h"
 #include "integration/connect/ConnectRun.h"
 #include "integration/core/KovaMSP.h"
@@ -67,6 +68,7 @@ bool MakeServerClassesCreatable() {
     Grantry::InstallSyncOptionsDialog();
     Grantry::InstallSaveBaselineDialog();
     Grantry::InstallChargeElementDialog();
+    Grantry::InstallBudgetLineDialog();
     return true;
 }
 

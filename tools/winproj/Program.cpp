@@ -26,16 +26,23 @@ using platform::automation::Err;
 namespace {
 
 const char* const kUsage =
-    "usage: winproj [--home DIR] [--script FILE] [--transcript FILE] [PLAN.mpp] [--run MACRO]... [--dump]\n";
+    "usage: winproj [--home DIR] [--script FILE] [--transcript FILE] [PLAN.mpp] [--select ROW | --run MACRO]... "
+    "[--dump]\n";
 const char* const kHelp =
     "Plays the planning program of the machine folder (--home, else $KOVA_HOME, else ~/.kova) with a new\n"
     "plan or the one named. Without --script, --run or --dump it is a prompt at the terminal (type help\n"
     "there); with them a scripted run: the script answers the dialogs and boxes, --run runs macros of the\n"
-    "global template, --dump prints the active plan, --transcript writes what the user saw.\n";
+    "global template, --select clicks a row of the active view before the next macro, --dump prints the\n"
+    "active plan, --transcript writes what the user saw.\n";
 
 struct CommandLine {
     std::string home, script, transcript, plan;
-    std::vector<std::string> macros;
+    // The user's steps in order: a macro to run, or (select) a row of the active view to click.
+    struct Step {
+        bool select = false;
+        std::string value;
+    };
+    std::vector<Step> macros;
     bool dump = false, help = false;
     bool Scripted() const { return !script.empty() || !macros.empty() || dump; }
 };
@@ -64,7 +71,15 @@ bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string&
         } else if (arg == "--run") {
             std::string macro;
             if (!value(macro)) return false;
-            line.macros.push_back(macro);
+            line.macros.push_back({false, macro});
+        } else if (arg == "--select") {
+            std::string row;
+            if (!value(row)) return false;
+            if (row.find_first_not_of("0123456789") != std::string::npos) {
+                error = "--select needs a row number";
+                return false;
+            }
+            line.macros.push_back({true, row});
         } else if (arg == "--dump") {
             line.dump = true;
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
@@ -164,8 +179,19 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
         if (status == 0 && !line.Scripted()) {
             RunConsole(host, in, out);
         } else if (status == 0) {
-            for (const std::string& macro : line.macros)
-                host.RunMacro(macro);
+            for (const CommandLine::Step& step : line.macros) {
+                if (!step.select) {
+                    host.RunMacro(step.value);
+                    continue;
+                }
+                host.app().SelectRow(static_cast<int32_t>(std::strtol(step.value.c_str(), nullptr, 10)), false);
+                if (Err().Number != 0) {
+                    err << "winproj: cannot select row " << step.value << ": " << Err().Description << "\n";
+                    status = 2;
+                    Err().Clear();
+                    break;
+                }
+            }
             if (line.dump) {
                 if (host.app().Projects().Count() > 0)
                     DumpPlan(host.app().ActiveProject(), out);

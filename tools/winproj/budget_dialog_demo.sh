@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# End to end: on the connected demo plan a planner works with budget lines through winproj with a
+# script: opens a linked line while the ERP owns the quantities and again once they pass to the plan,
+# changing its quantity; adds a material line and a labour line with an employee under each of two
+# work packages, as subtask and as assignment; and adds a line for a resource the work package has
+# already. The transcript and the plan's tasks and assignments are compared with expected files.
+# Usage: budget_dialog_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
+set -euo pipefail
+setup=$(realpath "$1") erp=$(realpath "$2") tolvane=$(realpath "$3") winproj=$(realpath "$4")
+source=$(realpath "$5") update=${6:-}
+expected="$source/tools/winproj/testdata"
+KOVA_HOME=$(mktemp -d)
+export KOVA_HOME
+trap 'rm -rf "$KOVA_HOME"' EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+"$setup" >/dev/null
+"$erp" create DEMO --seed "$source/testdata/demo-erp.json" --default >/dev/null
+printf 'click cmdContinue\nOK\n' | "$tolvane" >/dev/null || fail "tolvane could not install the integration"
+
+cd "$KOVA_HOME"
+"$winproj" --script "$source/testdata/demo-connect.script" --run ConnectProject >/dev/null ||
+    fail "the scripted connect failed"
+# Rows: 11 Foundations with its linked concrete line 12; 15 Superstructure once Foundations has a new
+# subtask. Connection Details passes the ownership of the quantities to the plan on the way.
+"$winproj" --script "$expected/budget-lines.script" --transcript budget.transcript "$KOVA_HOME/Bridge.mpp" \
+    --select 12 --run BudgetLineDetails --run ConnectionDetails --select 12 --run BudgetLineDetails \
+    --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
+    --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails \
+    --dump >dump.txt ||
+    fail "the scripted budget lines failed: $(tail -n 5 budget.transcript)"
+# New tasks and assignments take the plan's start, the day the plan was made: those lines, and the
+# durations that reach to them, are left out.
+plan_start=$(sed -n '2{s/^  Start \([0-9-]*\) .*/\1/p}' dump.txt)
+[ -n "$plan_start" ] || fail "the dump shows no plan start"
+{
+    sed -n '/^tasks/,/^[a-z]/{/^tasks/p;/^ /p}' dump.txt | sed -n '/^  10 uid/,$p'
+    sed -n '/^assignments/,/^[a-z]/{/^assignments/p;/^ /p}' dump.txt
+} | grep -v -F "$plan_start" | grep -v '^    Duration ' >budget.dump
+
+compare() {
+    if [ "$update" = "--update" ]; then cp "$1" "$expected/$1"; return; fi
+    diff -u "$expected/$1" "$1" || fail "$1 differs from the expected file"
+}
+compare budget.transcript
+compare budget.dump
+echo "budget dialog demo passed"
