@@ -52,8 +52,9 @@ plan_start=$(sed -n '2{s/^  Start \([0-9-]*\) .*/\1/p}' derive.dump)
 sed -n '/^tasks/,/^[a-z]/{/^tasks/p;/^ /p}' derive.dump | grep -v -F "$plan_start" >baseline.dump
 compare baseline.dump
 # Every task that has a start has its baseline and its second interim plan, with the same dates.
-starts=$(grep -c '^    Start ' derive.dump) baselines=$(grep -c '^    BaselineStart ' derive.dump)
-interims=$(grep -c '^    Start2 ' derive.dump)
+sed -n '/^tasks/,/^[a-z]/{/^ /p}' derive.dump >derive.tasks
+starts=$(grep -c '^    Start ' derive.tasks) baselines=$(grep -c '^    BaselineStart ' derive.tasks)
+interims=$(grep -c '^    Start2 ' derive.tasks)
 [ "$starts" -gt 0 ] && [ "$starts" = "$baselines" ] && [ "$starts" = "$interims" ] ||
     fail "of $starts tasks, $baselines have a baseline and $interims a second interim plan"
 
