@@ -60,6 +60,13 @@ demo)
     printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
     echo "== The budget lines brought into the plan, as subtasks or assignments of their charge-element tasks"
     awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/plan.txt"
+    echo "== Budget lines changed and added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-lines.script" \
+        --transcript budget.transcript Bridge.mpp --select 12 --run BudgetLineDetails --run ConnectionDetails \
+        --select 12 --run BudgetLineDetails --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
+        --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails \
+        --dump >budget-plan.txt)
+    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/budget-plan.txt"
     echo
     echo "== The ERP changes the structure of BRIDGE/MAIN (testdata/demo-sync-changes.json)"
     build/tools/kova-erp/kova-erp change DEMO testdata/demo-sync-changes.json
@@ -87,13 +94,6 @@ demo)
     echo "== The edited structure of Office.mpp (row, outline, name)"
     printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Office.mpp" | grep -E '^(winproj> )?  [0-9]+ ' |
         sed 's/^winproj> //'
-    echo "== Budget lines changed and added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
-    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-lines.script" \
-        --transcript budget.transcript Bridge.mpp --select 12 --run BudgetLineDetails --run ConnectionDetails \
-        --select 12 --run BudgetLineDetails --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
-        --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails \
-        --dump >budget-plan.txt)
-    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/budget-plan.txt"
     ;;
 test)
     install_missing
