@@ -5,20 +5,7 @@
 # work packages, as subtask and as assignment; and adds a line for a resource the work package has
 # already. The transcript and the plan's tasks and assignments are compared with expected files.
 # Usage: budget_dialog_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
-set -euo pipefail
-setup=$(realpath "$1") erp=$(realpath "$2") tolvane=$(realpath "$3") winproj=$(realpath "$4")
-source=$(realpath "$5") update=${6:-}
-expected="$source/tools/winproj/testdata"
-KOVA_HOME=$(mktemp -d)
-export KOVA_HOME
-trap 'rm -rf "$KOVA_HOME"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
-
-"$setup" >/dev/null
-"$erp" create DEMO --seed "$source/testdata/demo-erp.json" --default >/dev/null
-printf 'click cmdContinue\nOK\n' | "$tolvane" >/dev/null || fail "tolvane could not install the integration"
-
-cd "$KOVA_HOME"
+. "$(dirname "$0")/demo_machine.sh" "$@"
 "$winproj" --script "$source/testdata/demo-connect.script" --run ConnectProject >/dev/null ||
     fail "the scripted connect failed"
 # Rows: 11 Foundations with its linked concrete line 12; 15 Superstructure once Foundations has a new

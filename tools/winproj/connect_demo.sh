@@ -5,20 +5,7 @@
 # are compared with expected files; the ERP must hold the schedule link, and the menu's connection items
 # must be enabled afterwards.
 # Usage: connect_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
-set -euo pipefail
-setup=$(realpath "$1") erp=$(realpath "$2") tolvane=$(realpath "$3") winproj=$(realpath "$4")
-source=$(realpath "$5") update=${6:-}
-expected="$source/tools/winproj/testdata"
-KOVA_HOME=$(mktemp -d)
-export KOVA_HOME
-trap 'rm -rf "$KOVA_HOME"' EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
-
-"$setup" >/dev/null
-"$erp" create DEMO --seed "$source/testdata/demo-erp.json" --default >/dev/null
-printf 'click cmdContinue\nOK\n' | "$tolvane" >/dev/null || fail "tolvane could not install the integration"
-
-cd "$KOVA_HOME"
+. "$(dirname "$0")/demo_machine.sh" "$@"
 "$winproj" --script "$source/testdata/demo-connect.script" --transcript connect.transcript \
     --run ConnectProject --dump >dump.txt || fail "the scripted connect failed: $(tail -n 5 connect.transcript)"
 # The plan's own dates depend on the day it was made: compare its tasks, without the lines that carry
