@@ -84,9 +84,10 @@ demo)
     grep -E '^  "KovaBaseline" ' "$KOVA_HOME/baseline-plan.txt"
     echo "== The ERP's baselines of BRIDGE"
     build/tools/kova-erp/kova-erp baselines DEMO BRIDGE
-    echo "== A plan connected to OFFICE owns its structure; the planner edits it with the toolbar"
+    echo "== A plan connected to OFFICE owns its structure; the planner edits it with the toolbar and synchronises"
+    echo "   it; then an empty plan connected to DEPOT's DP10 is given its structure and builds it from nothing"
     echo "   (scripts: testdata/demo-office-connect.script, testdata/demo-chargeelements.session)"
-    rm -f "$KOVA_HOME"/Office.*
+    rm -f "$KOVA_HOME"/Office.* "$KOVA_HOME"/Depot.*
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-office-connect.script" \
         --transcript office-connect.transcript --run ConnectProject >/dev/null &&
         "$OLDPWD/build/tools/winproj/winproj" --transcript chargeelements.transcript Office.mpp \
@@ -94,6 +95,13 @@ demo)
     echo "== The edited structure of Office.mpp (row, outline, name)"
     printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Office.mpp" | grep -E '^(winproj> )?  [0-9]+ ' |
         sed 's/^winproj> //'
+    echo "== The structure of Depot.mpp, built in the empty plan (row, outline, name)"
+    printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Depot.mpp" | grep -E '^(winproj> )?  [0-9]+ ' |
+        sed 's/^winproj> //'
+    echo "== What the ERP holds now for OFFICE and DEPOT (project, plan, element, parent, linked, description, type, OBS, standard element)"
+    sqlite3 "$KOVA_HOME/erp/DEMO.db" "select project_id, plan_id, ce_id, parent_ce_id, linked_ce_id, description, ce_type,
+        obs_element_id, derived_from_sce from charge_element where project_id in ('OFFICE', 'DEPOT')
+        order by project_id, plan_id, ce_id"
     ;;
 test)
     install_missing
