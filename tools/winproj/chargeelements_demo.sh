@@ -41,6 +41,7 @@ for code in OF30 OF31; do
     grep -q "Text1 \"$code\"" <<<"$saved" && fail "the saved plan still holds $code"
 done
 grep -q "Flag4 true" <<<"$saved" && fail "a restored element is still marked"
+[ "$(grep -c '^    Flag2 true$' <<<"$saved")" = 4 ] || fail "Office.mpp does not show its four elements in the ERP"
 
 # What the ERP holds after the synchronisations (no dates: they are the day the plans were made).
 sqlite3 erp/DEMO.db "select project_id, plan_id, ce_id, parent_ce_id, linked_ce_id, description, ce_type,
