@@ -146,6 +146,7 @@ void ApplyBudgetLineQuantities(msp::Task& task, msp::Assignment& assignment, int
 
 void RefreshBudgetLineTasksFromKova() {
     if (!MSProjectApplication) return Err().Raise(platform::automation::errors::ObjectNotSet);
+    DecimalSeparatorScope separator;
     msp::Assignment noAssignment;
     msp::Task noTask;
     for (msp::Task task : MSProjectApplication->ActiveProject().Tasks().Snapshot()) {
