@@ -217,7 +217,8 @@ TEST_F(BudgetScheduleRunTest, TheProjectDefinitionComesBackAndACombinationChange
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.before << " -> " << c.pb << "/" << c.pc);
         SetProperty("KovaProjectBudgetCombination", Variant(int32_t(c.before)));
-        erp.Open()->Run("UPDATE project SET budget_type_pb = ?, budget_type_pc = ?, description = 'Depot II'",
+        erp.Open()->Run("UPDATE project SET budget_type_pb = ?, budget_type_pc = ?, description = 'Depot II', "
+                        "start_ts = '20240401080000', finish_ts = '20250630170000'",
                         {Variant(c.pb), Variant(c.pc)});
         LogText(); // closes the log of the case before
         OpenLog();
@@ -229,6 +230,11 @@ TEST_F(BudgetScheduleRunTest, TheProjectDefinitionComesBackAndACombinationChange
         ASSERT_TRUE(ReadDocumentProperty("KovaProjectDescription", description));
         EXPECT_EQ(CStr(combination), c.pb == c.pc ? (c.pb == 1 ? "1" : "3") : "2");
         EXPECT_EQ(CStr(description), "Depot II");
+        Variant start, finish;
+        ASSERT_TRUE(ReadDocumentProperty("KovaProjectStartDate", start));
+        ASSERT_TRUE(ReadDocumentProperty("KovaProjectFinishDate", finish));
+        EXPECT_EQ(platform::automation::CDate(start), Date::FromParts(2024, 4, 1, 8));
+        EXPECT_EQ(platform::automation::CDate(finish), Date::FromParts(2025, 6, 30, 17));
     }
 }
 
@@ -273,6 +279,10 @@ TEST_P(BudgetScheduleDeleteTest, LinesTheErpNoLongerHasAreDeletedOrDetached) {
     msp::Task gone = Holder("A100_4_7");
     msp::Task zero = Holder("A100_5_8");
     zero.SetText(4, ""); // a linked line without number is no line the ERP can confirm
+    for (msp::Task* t : {&gone, &zero}) {
+        t->SetText(5, "x");
+        t->SetFlag(1, true);
+    }
     msp::Task ordinary = AddTask("Ordinary", 3);
     ordinary.SetText(2, "1");
     ordinary.SetText(4, "1");
@@ -336,6 +346,7 @@ TEST_F(BudgetScheduleRunTest, AssignmentLinesAreRefreshedAndTheirOrphansDetached
     plain.Assignments().Add(Plan().Resources().Item(1).Id(), Variant(1.0));
     erp.Open()->Run("UPDATE budget_line SET required_quantity = 430 WHERE ce_id = 'A100' AND seq_no = 1");
     erp.Open()->Run("UPDATE budget_line SET schedule_link = 1 WHERE ce_id = 'A100' AND seq_no = 7");
+    for (msp::Assignment a : a100.Assignments().Snapshot()) a.SetFlag(1, true);
     Prepare();
     UpdateBudgetLineTasksInMsP();
     EXPECT_EQ(Err().Number, 0) << Err().Description;
@@ -348,9 +359,25 @@ TEST_F(BudgetScheduleRunTest, AssignmentLinesAreRefreshedAndTheirOrphansDetached
         if (a.ResourceName() == "SUB.SURVEY Land survey") survey = a;
     ASSERT_TRUE(survey);
     EXPECT_EQ(survey.Text(8), "1");
+    EXPECT_EQ(survey.Text(11), "");
+    EXPECT_EQ(survey.Text(20), "");
+    EXPECT_FALSE(survey.Flag(1));
+    EXPECT_TRUE(concrete.Flag(1)); // a confirmed line keeps it
     EXPECT_EQ(survey.Text(3), "");
     EXPECT_DOUBLE_EQ(survey.Work(), 0);
     EXPECT_EQ(plain.Assignments().Count(), 1);
+}
+
+TEST_F(BudgetScheduleRunTest, EachRefreshStartsFromNothingConfirmed) {
+    PlaceLines();
+    SetProperty("DeleteKovaMSPTask", Variant(true));
+    Prepare();
+    UpdateBudgetLineTasksInMsP();
+    ASSERT_TRUE(Holder("A100_4_7"));
+    // Confirmed by the first refresh, gone from the ERP before the second: an orphan now.
+    erp.Open()->Run("DELETE FROM budget_line WHERE ce_id = 'A100' AND seq_no = 7");
+    UpdateBudgetLineTasksInMsP();
+    EXPECT_FALSE(Holder("A100_4_7"));
 }
 
 TEST_F(BudgetScheduleRunTest, TheConfirmedListsHoldEveryIdRemembered) {
@@ -546,12 +573,20 @@ TEST_F(BudgetScheduleRunTest, TheRunGoesStepByStepAndEndsWithTheProjectCode) {
     std::vector<std::string> labels;
     SyncProgressLabel() = [&](const std::string& text) { labels.push_back(text); };
     SetProperty("KovaMatBudgLnAsSubTask", Variant(true));
+    SetProperty("KovaLabBudgLnAsSubTask", Variant(true));
     SetProperty("DeleteKovaMSPTask", Variant(true));
+    // The ERP owns the quantities: the refresh writes them again after the lines came in, as signed
+    // text where the creation wrote plain text.
+    erp.Open()->Run("UPDATE budget_line SET required_quantity = 12.5 WHERE ce_id = 'A100' AND seq_no = 1");
+    app->Alerts(true);
     UpdateBudgetSchedule();
     SyncProgressLabel() = nullptr;
+    EXPECT_TRUE(app->DisplayAlerts()); // the run's searches put them back
     EXPECT_FALSE(DeleteKovaMSPTask); // back to off for a connect run that may follow
     EXPECT_TRUE(Holder("A100_1_1")); // a material subtask
-    EXPECT_FALSE(Holder("A100_2_2")); // a labour assignment
+    EXPECT_EQ(Holder("A100_1_1").Text(6), " 12.5");
+    EXPECT_TRUE(Holder("A100_2_2"));  // a labour subtask
+    EXPECT_FALSE(Holder("A100_3_6")); // an equipment assignment
     EXPECT_TRUE(FindBudgetLineAssignment(a100, "A100_3_6"));
     EXPECT_EQ(ErpElement("A100", "sched_start_ts"), Stamp(a100.Start()));
     EXPECT_EQ(labels, (std::vector<std::string>{
