@@ -102,6 +102,36 @@ demo)
     sqlite3 "$KOVA_HOME/erp/DEMO.db" "select project_id, plan_id, ce_id, parent_ce_id, linked_ce_id, description, ce_type,
         obs_element_id, derived_from_sce from charge_element where project_id in ('OFFICE', 'DEPOT')
         order by project_id, plan_id, ce_id"
+    budget_rows() {
+        sqlite3 -header -column "$KOVA_HOME/erp/DEMO.db" "select ce_id, seq_no as line, cost_type as type,
+            cost_object, employee, trade_group, required_quantity as required, required_duration as hours,
+            schedule_link as link from budget_line where project_id = 'BRIDGE' order by ce_id, seq_no"
+    }
+    echo "== The ERP, which owns the quantities, raises the concrete of Foundations to 450 (testdata/demo-budget-erp.json)"
+    build/tools/kova-erp/kova-erp change DEMO testdata/demo-budget-erp.json
+    echo "== The planner synchronises with net change (script: testdata/demo-budget-sync-netchange.script)"
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-budget-sync-netchange.script" \
+        --transcript budget-sync.transcript Bridge.mpp --run SynchronizeBudgetSchedule --dump >plan-budget.txt)
+    tr -d '\r' <"$KOVA_HOME/Bridge.log"
+    echo "   The concrete line of Foundations in the plan now:"
+    sed -n '/"Ready-mix concrete C30\/37"$/,/^  [0-9]/p' "$KOVA_HOME/plan-budget.txt" | grep -E '^    Text(4|6|7|8) ' 
+    echo "== The plan takes over the quantities; it changes the concrete to 480, engineering to 250 h, puts"
+    echo "   Jonas Keller on the foundations' site work and starts Foundations (testdata/demo-budget-edits.txt);"
+    echo "   the ERP removes the second crane line (testdata/demo-budget-erp-removes.json)"
+    build/tools/kova-erp/kova-erp change DEMO testdata/demo-budget-erp-removes.json
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" Bridge.mpp <"$OLDPWD/testdata/demo-budget-edits.txt" >/dev/null)
+    echo "== The planner synchronises with the actual dates (script: testdata/demo-budget-sync-actual.script)"
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-budget-sync-actual.script" \
+        --transcript budget-sync-actual.transcript Bridge.mpp --run ConnectionDetails --run SynchronizeBudgetSchedule \
+        --dump >plan-budget-actual.txt)
+    echo "== The log of the synchronisation ($KOVA_HOME/Bridge.log)"
+    tr -d '\r' <"$KOVA_HOME/Bridge.log"
+    echo "== The ERP's budget lines of BRIDGE now (link 3: linked to the plan, 1: detached)"
+    budget_rows
+    echo "== The ERP's schedule of the charge elements"
+    sqlite3 -header -column "$KOVA_HOME/erp/DEMO.db" "select ce_id, sched_start_ts as start, sched_finish_ts as finish,
+        actual_start_ts as actual_start, percent_complete as percent from charge_element where project_id = 'BRIDGE'
+        order by ce_id"
     ;;
 test)
     install_missing

@@ -2,8 +2,10 @@
 // waiting budget lines of all five cost types (material, labour and sundry as subtasks, equipment and
 // subcontracting as assignments, as the demo chooses). The resources, the labour cost-object file and
 // the structure come in first, as the connect run brings them; then the step runs, and a few of its
-// plan look-ups are timed alone to show where its time goes. Runs in a private machine folder; prints
-// one line per step.
+// plan look-ups are timed alone to show where its time goes. Then the budget and schedule
+// synchronisation runs on that plan (net change off): once step by step with the ERP owning the
+// quantities, once whole with the plan owning them after the ERP removed a tenth of the lines. Runs in
+// a private machine folder; prints one line per step.
 //   budget-bench [charge elements] [budget lines] [folder for the machine folder, default /tmp]
 // The ERP stand-in commits (and syncs to disk) once per charge element and cost type while it links the
 // lines it hands out, so the folder's disk shows in the figures: /dev/shm takes the disk out of them.
@@ -20,6 +22,8 @@
 #include "dataobjects/KovaConnection.h"
 #include "dataobjects/KovaProjectData.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
+#include "integration/chargestructure/ChargeStructureSync.h"
 #include "integration/chargestructure/ChargeStructureTransfer.h"
 #include "integration/connect/LaborCostObjectsFile.h"
 #include "integration/connect/ResourcesAndCostObjects.h"
@@ -216,6 +220,78 @@ int main(int argc, char** argv) {
             p.call(i);
         std::printf("%-58s %8.2f s for %d lines (%.2f ms each)\n", p.name, SecondsSince(start) * scale, lines,
                     SecondsSince(start) * 1000 / samples);
+    }
+
+    // ---- the budget and schedule run on the connected plan ----
+    std::printf("\nbudget and schedule synchronisation, net change off\n");
+    msp::CustomDocumentProperties properties = app->ActiveProject().CustomDocumentProperties();
+    auto set = [&](const char* name, platform::automation::Variant value) { properties.Item(name).SetValue(value); };
+    set("KovaProject", platform::automation::Variant("BIG"));
+    set("KovaProjectPlan", platform::automation::Variant("MAIN"));
+    set("KovaConnectionNode", platform::automation::Variant("T"));
+    set("OwnershipChBSAndBudgQty", platform::automation::Variant(int32_t(1)));
+    set("KovaMatBudgLnAsSubTask", platform::automation::Variant(true));
+    set("KovaLabBudgLnAsSubTask", platform::automation::Variant(true));
+    set("KovaSunBudgLnAsSubTask", platform::automation::Variant(true));
+    Grantry::NetChangeOption = false;
+    Err().Clear();
+    {
+        const Clock::time_point whole = Clock::now();
+        start = Clock::now();
+        Grantry::ReadBudgetScheduleState();
+        Grantry::CreateBudgetLineTasksFromKova(true, true, false, false, true);
+        Report("  new ERP lines into the plan (none waiting)", start);
+        Grantry::BudgetScheduleRunState& state = Grantry::BudgetScheduleState();
+        state.budget = std::make_shared<KovaDataObjects::KovaBudget>();
+        state.budget->Project = "BIG";
+        state.budget->Plan = "MAIN";
+        state.budget->ConnectedCE = "T";
+        start = Clock::now();
+        Grantry::UpdateBudgetLineTasksInMsP();
+        Report("  refresh of the linked lines from the ERP (ERP owns)", start);
+        start = Clock::now();
+        Grantry::SendScheduleInfoToKova();
+        Report("  schedule of the charge elements to the ERP", start);
+        start = Clock::now();
+        Grantry::CreateUpdateBudgetLinesInKova();
+        Report("  linked lines to the ERP (one update)", start);
+        start = Clock::now();
+        Grantry::UpdateProjectDefinitionInMsP();
+        Report("  project definition into the plan", start);
+        state.budget.reset();
+        std::printf("%-58s %8.2f s\n", "the run, step by step", SecondsSince(whole));
+    }
+    {
+        // The plan owns the quantities; the ERP has dropped every tenth line, which its update answers
+        // as gone, so the plan detaches them from the update's result.
+        auto db = platform::middleware::OpenBackendDatabase(config);
+        db->Run("DELETE FROM budget_line WHERE (seq_no % 10) = 0");
+        const int dropped = lines / 10;
+        set("OwnershipChBSAndBudgQty", platform::automation::Variant(int32_t(2)));
+        Err().Clear();
+        start = Clock::now();
+        Grantry::UpdateBudgetSchedule();
+        Report("the whole run, plan owns, a tenth of the lines gone", start);
+        int detached = 0;
+        for (const msp::Task& t : app->ActiveProject().Tasks().Snapshot()) {
+            if (t && t.Text(8) == Grantry::kLinkStateNoLink) ++detached;
+            if (t)
+                for (const msp::Assignment& a : t.Assignments().Snapshot())
+                    if (a.Text(8) == Grantry::kLinkStateNoLink) ++detached;
+        }
+        std::printf("  detached: %d of about %d lines the ERP dropped\n", detached, dropped);
+        // What the result's application would cost walking the whole plan for each entry.
+        start = Clock::now();
+        int matches = 0;
+        for (const msp::Task& t : app->ActiveProject().Tasks().Snapshot()) {
+            if (!t) continue;
+            const msp::Task parent = t.OutlineParent();
+            if (t.Text(2) == "1" && t.Text(4) == "10" && parent && parent.Text(1) == "W0002") ++matches;
+            if (t.Text(1) == "W0002") ++matches;
+        }
+        const double walk = SecondsSince(start);
+        std::printf("%-58s %8.3f s (x %d entries = %.0f s)\n", "  one walk of the plan per result entry", walk,
+                    dropped, walk * dropped);
     }
 
     platform::os::CloseAllFiles();

@@ -8,11 +8,7 @@
 
 namespace Grantry {
 
-// The run, installed by the unit that builds it; while it is empty the dialog logs
-// kBudgetScheduleNotBuiltLine instead of running it.
+// The run (UpdateBudgetSchedule), installed at the program's start by InstallBudgetScheduleRun.
 std::function<void()>& BudgetScheduleRun();
-
-inline constexpr char kBudgetScheduleNotBuiltLine[] =
-    "Synchronizing Budget Quantity and Schedule: this step is not built yet; nothing is synchronized";
 
 } // namespace Grantry

@@ -128,6 +128,14 @@ std::string DecimalSeparator() {
 
 } // namespace
 
+DecimalSeparatorScope::DecimalSeparatorScope() : outermost_(RunDecimalSeparator.empty()) {
+    if (outermost_) RunDecimalSeparator = os::LocaleDecimalSeparator();
+}
+
+DecimalSeparatorScope::~DecimalSeparatorScope() {
+    if (outermost_) RunDecimalSeparator.clear();
+}
+
 std::string BudgetNumberText(double value) {
     std::string text = platform::automation::NumberText(value);
     const std::string separator = DecimalSeparator();

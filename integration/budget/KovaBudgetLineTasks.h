@@ -97,6 +97,18 @@ std::string CostObjectResourceCode(const std::string& costType, const std::strin
 // A number as the creation writes it into a text field: plain decimal text with the user's decimal
 // separator, no thousands separators.
 std::string BudgetNumberText(double value);
+// For its length, BudgetNumberText takes the user's decimal separator as it was when the scope began
+// instead of asking the locale at each number; a run writing thousands of numbers holds one.
+class DecimalSeparatorScope {
+public:
+    DecimalSeparatorScope();
+    ~DecimalSeparatorScope();
+    DecimalSeparatorScope(const DecimalSeparatorScope&) = delete;
+    DecimalSeparatorScope& operator=(const DecimalSeparatorScope&) = delete;
+
+private:
+    bool outermost_ = false;
+};
 
 // The running budget and schedule run's "delete task" option (the plan's DeleteKovaMSPTask
 // property): on, a task or assignment that already holds a new line's key is deleted or rewritten in

@@ -9,6 +9,7 @@
 
 #include "dataobjects/ClassRegistration.h"
 #include "integration/budget/BudgetScheduleRun.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
 #include "integration/budget/frmSyncOptions.h"
 #include "integration/chargestructure/ChargeElementFile.h"
 #include "integration/chargestructure/ChargeElementPlacement.h"
@@ -38,6 +39,7 @@ protected:
         KovaDataObjects::RegisterKovaDataObjects();
         user.OnFailure([](const std::string& message) { ADD_FAILURE() << message; });
         InstallSyncOptionsDialog();
+        InstallBudgetScheduleRun();
         app->ViewEditSingle(kKovaGanttView, true, true, "Entry");
         app->FilterEdit(kAllKovaProjectTasksFilter, true, true);
         msp::CustomDocumentProperties properties = Plan().CustomDocumentProperties();
@@ -59,6 +61,7 @@ protected:
     void TearDown() override {
         SyncProgressLabel() = nullptr;
         ShowSyncOptionsDialog = nullptr;
+        BudgetScheduleRun() = nullptr;
         ChargeElements() = {};
         DiscardAllForms();
         StructureFixture::TearDown();
@@ -81,8 +84,13 @@ TEST_F(InstalledSyncCommandTest, TheDialogRunsInsideThePlansLog) {
               "*** Process *** Synchronize ChBS/Budget/Schedule with Kova Project BRIDGE...\r\n"
               "General note: For a project with \"Free\" status, the Charge Element Progress and Actual dates "
               "will not be updated\r\n"
-              "Synchronizing the Charge Breakdown Structure in MS Project from Kova...\r\n" +
-                  std::string(kBudgetScheduleNotBuiltLine) + "\r\n" + kPlanSavedLine + "\r\n");
+              "Synchronizing the Charge Breakdown Structure in MS Project from Kova...\r\n"
+                  "Creating new Budget Line Tasks in MsProject from Kova...\r\n"
+                  "Updating Scheduling Information for Budget Lines and Charge Elements in Kova...\r\n"
+                  "Creating / Updating Budget Lines in Kova...\r\n"
+                  "Updating the Kova Project definition in MsProject...\r\n"
+                  "Synchronization completed with Kova Project BRIDGE\r\n" +
+                  std::string(kPlanSavedLine) + "\r\n");
     EXPECT_FALSE(CurrentProjectData);
 }
 

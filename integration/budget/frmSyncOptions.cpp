@@ -111,10 +111,7 @@ void frmSyncOptions::cmdSync_Click() {
         Err().Clear();
     }
     if (budget && ok) {
-        if (BudgetScheduleRun())
-            BudgetScheduleRun()();
-        else
-            PrintLog(kBudgetScheduleNotBuiltLine);
+        if (BudgetScheduleRun()) BudgetScheduleRun()();
         Err().Clear();
     }
     Unload();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "integration/budget/BudgetScheduleRun.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
 #include "integration/chargestructure/ChargeElementFile.h"
 #include "integration/chargestructure/ChargeStructureOwnership.h"
 #include "integration/chargestructure/ChargeStructureSync.h"
@@ -85,12 +86,14 @@ TEST_F(SyncOptionsTest, BothBoxesRunTheStructureThenTheBudget) {
     EXPECT_FALSE(IsFormLoaded<frmSyncOptions>());
 }
 
-TEST_F(SyncOptionsTest, WithoutTheBudgetRunTheLogSaysItIsNotBuilt) {
+TEST_F(SyncOptionsTest, TheInstalledRunIsTheBudgetAndScheduleRun) {
+    InstallBudgetScheduleRun();
     user.Add(steps::Untick("frmSyncOptions.chkSynCHBS"));
     user.Add(steps::Click("frmSyncOptions.cmdSync"));
     ShowSyncOptionsDialog();
     EXPECT_TRUE(user.Finish());
-    EXPECT_THAT(LogText(), HasSubstr(std::string(kBudgetScheduleNotBuiltLine) + "\r\n"));
+    EXPECT_THAT(LogText(), HasSubstr("Creating new Budget Line Tasks in MsProject from Kova...\r\n"));
+    EXPECT_THAT(LogText(), HasSubstr(std::string(kSynchronizationCompletedLine)));
 }
 
 TEST_F(SyncOptionsTest, TheBudgetRunsAlsoWhenThePlanDoesNotTransferTheStructure) {

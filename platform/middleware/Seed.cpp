@@ -490,6 +490,37 @@ std::string ApplyChange(Database& db, Reader& c, const std::string& project, con
         return "ownership of the link of " + (node.empty() ? std::string("the plan") : node) + " set to " +
                std::to_string(ownership);
     }
+    if (op == "changeLine" || op == "removeLine") {
+        // One budget line of an element, by its sequence number.
+        const std::string ce = c.RequiredText("ce");
+        const int32_t seq = static_cast<int32_t>(c.Int("line", 0));
+        const std::string line = ce + " line " + std::to_string(seq);
+        const std::vector<Variant> keys{project, plan, ce, seq};
+        const char* where = " WHERE project_id = ? AND plan_id = ? AND ce_id = ? AND seq_no = ?";
+        if (!Exists(db, std::string("SELECT 1 FROM budget_line") + where, keys)) c.Fail("there is no budget line " + line);
+        if (op == "removeLine") {
+            db.Run(std::string("DELETE FROM budget_line") + where, keys);
+            return "removed " + line;
+        }
+        std::vector<std::pair<std::string, Variant>> fields;
+        for (const auto& [key, column] : std::initializer_list<std::pair<const char*, const char*>>{
+                 {"quantity", "quantity"}, {"requiredQuantity", "required_quantity"},
+                 {"netQuantity", "net_quantity"}, {"duration", "duration"},
+                 {"requiredDuration", "required_duration"}, {"costAmount", "cost_amount"}})
+            if (c.Has(key)) fields.emplace_back(column, c.Real(key, 0));
+        if (c.Has("unit")) fields.emplace_back("unit", c.Text("unit"));
+        if (c.Has("start")) fields.emplace_back("start_ts", c.Stamp("start"));
+        if (c.Has("finish")) fields.emplace_back("finish_ts", c.Stamp("finish"));
+        if (fields.empty()) c.Fail("the change sets nothing");
+        std::string names;
+        for (const auto& [column, value] : fields) {
+            std::vector<Variant> values{value};
+            values.insert(values.end(), keys.begin(), keys.end());
+            db.Run("UPDATE budget_line SET " + column + " = ?" + where, values);
+            names += (names.empty() ? "" : ", ") + column;
+        }
+        return "changed " + line + " (" + names + ")";
+    }
     const std::string id = c.RequiredText("id");
     if (op == "add") {
         if (id.empty() || id.size() > 8 || id.find_first_of("._ ") != std::string::npos)
@@ -527,7 +558,7 @@ std::string ApplyChange(Database& db, Reader& c, const std::string& project, con
         }
         return "changed " + id + " (" + names + ")";
     }
-    c.Fail("op must be add, remove, change or ownership");
+    c.Fail("op must be add, remove, change, ownership, changeLine or removeLine");
 }
 
 } // namespace

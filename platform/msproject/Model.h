@@ -185,6 +185,7 @@ struct TaskData {
     double fixedCost = 0, work = 0, actualWork = 0, percentComplete = 0, percentWorkComplete = 0;
     std::optional<Date> actualStart, actualFinish;
     std::optional<Date> baselineStart, baselineFinish;
+    std::optional<Date> earlyStart, earlyFinish; // set by a fixture only; nullopt: the scheduled dates
     std::optional<double> baselineDuration, baselineWork, baselineCost;
     std::array<std::optional<Date>, 10> startN, finishN;
     std::vector<Link> predecessors;

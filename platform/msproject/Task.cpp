@@ -137,10 +137,18 @@ void Task::SetDuration(const Variant& v) {
     SetNamed(*this, "Duration", v);
 }
 Date Task::EarlyStart() const {
-    return Start();
+    const Date scheduled = Start();
+    return WithTask(*this, [&](PlanData&, TaskData& t) { return t.earlyStart.value_or(scheduled); });
 }
 Date Task::EarlyFinish() const {
-    return Finish();
+    const Date scheduled = Finish();
+    return WithTask(*this, [&](PlanData&, TaskData& t) { return t.earlyFinish.value_or(scheduled); });
+}
+void Task::OverrideEarlyDates(const Date& start, const Date& finish) {
+    WithTask(*this, [&](PlanData&, TaskData& t) {
+        t.earlyStart = start;
+        t.earlyFinish = finish;
+    });
 }
 bool Task::Milestone() const {
     return WithTask(*this, [](PlanData&, TaskData& t) { return t.milestone; });

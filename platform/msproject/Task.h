@@ -52,6 +52,9 @@ public:
     void SetDuration(const platform::automation::Variant& value); // minutes, or text in the default unit
     platform::automation::Date EarlyStart() const;
     platform::automation::Date EarlyFinish() const;
+    // The stand-in schedules no slack, so the early dates are the scheduled ones unless a fixture sets
+    // them apart, as a plan with slack has them. Not saved with the plan.
+    void OverrideEarlyDates(const platform::automation::Date& start, const platform::automation::Date& finish);
     bool Milestone() const;
     void SetMilestone(bool value);
     bool Summary() const;

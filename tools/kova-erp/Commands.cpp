@@ -40,7 +40,12 @@ constexpr const char* kUsage =
     "    {\"op\": \"ownership\", \"node\": \"BR\", \"ownership\": 2}]}  (the schedule link: 1 ERP, 2 plan,\n"
     "                                                         3/4 transfer to ERP/plan pending)\n"
     "  Element keys: description, type (1-5), parent, linked, obs, connectable, start, finish,\n"
-    "  actualStart, actualFinish, percentComplete; times \"YYYY-MM-DD[ hh:mm[:ss]]\".\n";
+    "  actualStart, actualFinish, percentComplete; times \"YYYY-MM-DD[ hh:mm[:ss]]\".\n"
+    "  Budget lines of an element, by sequence number:\n"
+    "    {\"op\": \"changeLine\", \"ce\": \"BR21\", \"line\": 1, \"requiredQuantity\": 450},\n"
+    "    {\"op\": \"removeLine\", \"ce\": \"BR22\", \"line\": 3}\n"
+    "  Line keys: quantity, requiredQuantity, netQuantity, duration, requiredDuration, costAmount,\n"
+    "  unit, start, finish.\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;

@@ -217,3 +217,38 @@ TEST_F(KovaErpTest, AppliesAChangeSetToAPlansStructureAllOrNothing) {
     EXPECT_EQ(structure(), after);
     EXPECT_NE(Erp({"--help"}).out.find("kova-erp change NAME FILE"), std::string::npos);
 }
+
+TEST_F(KovaErpTest, ChangesAndRemovesBudgetLinesOfAnElement) {
+    ASSERT_EQ(Erp({"create", "DEMO", "--seed", kDemoSeed}).code, 0);
+    auto write = [&](const std::string& text) {
+        std::string path = (home.path() / "lines.json").string();
+        std::ofstream(path) << R"({"project": "BRIDGE", "plan": "MAIN", "changes": [)" << text << "]}";
+        return path;
+    };
+    auto lines = [&] {
+        auto db = OpenBackendDatabase(*FindBackend("DEMO"));
+        Statement st = db->Prepare("SELECT ce_id, seq_no, required_quantity, unit, start_ts FROM budget_line "
+                                   "WHERE project_id = 'BRIDGE' AND ce_id = 'BR21' ORDER BY seq_no");
+        std::string rows;
+        while (st.Step())
+            rows += st.Text(0) + "_" + st.Text(1) + " " + st.Text(2) + " " + st.Text(3) + " " + st.Text(4) + "\n";
+        return rows;
+    };
+    const std::string before = lines();
+    Result applied = Erp({"change", "DEMO", write(R"({"op": "changeLine", "ce": "BR21", "line": 1,
+        "requiredQuantity": 450.5, "unit": "m3", "start": "2024-09-09 08:00"}, {"op": "removeLine", "ce": "BR21", "line": 2})")});
+    ASSERT_EQ(applied.code, 0) << applied.err;
+    EXPECT_NE(applied.out.find("changed BR21 line 1 (required_quantity, unit, start_ts)\nremoved BR21 line 2\n"),
+              std::string::npos)
+        << applied.out;
+    const std::string after = lines();
+    EXPECT_NE(after.find("BR21_1 450.5 m3 20240909080000\n"), std::string::npos) << after;
+    EXPECT_EQ(after.find("BR21_2 "), std::string::npos) << after;
+    // A line that does not exist, or a change that sets nothing, refuses the whole set.
+    for (const char* change : {R"({"op": "removeLine", "ce": "BR21", "line": 99})",
+                               R"({"op": "changeLine", "ce": "BR21", "line": 1})"})
+        EXPECT_EQ(Erp({"change", "DEMO", write(std::string(R"({"op": "removeLine", "ce": "BR21", "line": 3}, )") + change)}).code, 1)
+            << change;
+    EXPECT_EQ(lines(), after);
+    EXPECT_NE(before, after);
+}

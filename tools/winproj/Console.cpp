@@ -46,6 +46,8 @@ const char* const kHelp =
     "  add NAME [BEFORE]   a new task at the end (or before row BEFORE)\n"
     "  set ID FIELD VALUE  a task's field (Name, Text1, Flag2, Start, ...); true/false for flags\n"
     "  indent ID | outdent ID   a task one outline level down or up, with its subtasks\n"
+    "  assign ID RESOURCE [OTHER]   assign a resource (by name) to a task; with OTHER in its place\n"
+    "  unassign ID RESOURCE         take a resource off a task\n"
     "  dump                the whole active plan\n"
     "  help | quit\n";
 
@@ -254,6 +256,19 @@ private:
             msp::Task task = app.ActiveProject().Tasks().Item(std::atoi(arg.c_str()));
             if (task && command == "indent") task.OutlineIndent();
             if (task && command == "outdent") task.OutlineOutdent();
+        } else if (command == "assign" || command == "unassign") {
+            if (!NeedsPlan()) return;
+            if (words.size() < 3) {
+                out_ << "! " << command << " needs a task id and a resource name\n";
+                return;
+            }
+            app.SelectRow(std::atoi(arg.c_str()), false);
+            if (command == "unassign")
+                app.ResourceAssignment(words[2], msp::pjRemove);
+            else if (words.size() > 3)
+                app.ResourceAssignment(words[2], msp::pjReplace, words[3]);
+            else
+                app.ResourceAssignment(words[2], msp::pjAssign);
         } else if (command == "dump") {
             if (NeedsPlan()) DumpPlan(app.ActiveProject(), out_);
         } else {

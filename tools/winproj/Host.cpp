@@ -4,6 +4,7 @@
 
 #include "dataobjects/ClassRegistration.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
 #include "integration/budget/frmSaveBaseline.h"
 #include "integration/budget/frmSyncOptions.h"
 #include "integration/budgetdialogs/frmKovabdglines.h"
@@ -66,6 +67,7 @@ bool MakeServerClassesCreatable() {
     Grantry::InstallConnectDialog();
     Grantry::InstallBudgetLineTasks();
     Grantry::InstallSyncOptionsDialog();
+    Grantry::InstallBudgetScheduleRun();
     Grantry::InstallSaveBaselineDialog();
     Grantry::InstallChargeElementDialog();
     Grantry::InstallBudgetLineDialog();

@@ -1,0 +1,335 @@
+// The plan's budget lines to the ERP (the budget and schedule run's sixth step): the linked lines in
+// one update, what the ERP answers applied, then the lines made in the plan created in the ERP.
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "dataobjects/KovaBudget.h"
+#include "dataobjects/KovaBudgetLine.h"
+#include "dataobjects/KovaData.h"
+#include "dataobjects/LibrarySupport.h"
+#include "integration/budget/KovaBudgetLineTasks.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
+#include "integration/core/CommandFrame.h"
+#include "integration/core/GlobalDeclarations.h"
+#include "integration/core/IntegrationFunctions.h"
+#include "platform/automation/Error.h"
+#include "platform/automation/Variant.h"
+#include "platform/msproject/MSProject.h"
+
+namespace Grantry {
+
+namespace msp = platform::msproject;
+namespace ko = KovaDataObjects;
+using ko::Trim;
+using platform::automation::Err;
+
+namespace {
+
+int32_t IntegerOfField(const std::string& text) {
+    return static_cast<int32_t>(std::trunc(platform::automation::Val(text)));
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// Two decimals, halves to the even neighbour.
+double RoundWork(double value) {
+    return std::nearbyint(value * 100) / 100;
+}
+
+// The bare ERP cost-object code of a Text3: a material's without its "MAT." prefix, the others' the
+// text after the last ".".
+std::string CostObjectCode(int32_t costType, const std::string& resourceCode) {
+    if (costType == 1) return resourceCode.size() > 4 ? resourceCode.substr(4) : "";
+    return StripCodePrefix(resourceCode, false);
+}
+
+Date TaskStart(const msp::Task& task) {
+    return BudgetScheduleState().scheduleBase == 2 ? task.EarlyStart() : task.Start();
+}
+Date TaskFinish(const msp::Task& task) {
+    return BudgetScheduleState().scheduleBase == 2 ? task.EarlyFinish() : task.Finish();
+}
+
+std::string PlanName() {
+    return MSProjectApplication ? MSProjectApplication->ActiveProject().Name() : std::string();
+}
+
+void CreateLine(int32_t costType, const std::string& chargeElement, const std::string& costObject,
+                double quantity, const msp::Task& datesOf, const std::string& employee,
+                const std::string& tradeGroup, int32_t& lineNumber) {
+    Date start = TaskStart(datesOf), finish = TaskFinish(datesOf);
+    std::string startStamp = DateToTimeStamp(start), finishStamp = DateToTimeStamp(finish);
+    Err().Clear();
+    BudgetScheduleRunState& s = BudgetScheduleState();
+    if (!s.budget) return Err().Raise(platform::automation::errors::ObjectNotSet);
+    s.budget->createBudgetLineinKova(BOIConnector, lineNumber, static_cast<int16_t>(costType), chargeElement,
+                                     costObject, quantity, startStamp, finishStamp, PlanName(), employee,
+                                     tradeGroup);
+}
+
+void CreateKovaBudgetLineForTask(msp::Task& task) {
+    const std::string chargeElement = GetParentChargeElement(task);
+    if (chargeElement.empty()) return;
+    const std::string costTypeText = task.Text(2);
+    const int32_t costType = IntegerOfField(costTypeText);
+    const std::string costObject = CostObjectCode(costType, task.Text(3));
+    const double quantity = costType == 2 || costType == 3 ? MinutesToWorkUnits(task.Work())
+                                                           : platform::automation::Val(task.Text(6));
+    std::string employee, tradeGroup;
+    if (costType == 2) {
+        for (const msp::Resource& r : task.Resources()) {
+            if (!r) continue;
+            const std::string name = r.Name();
+            if (StartsWith(name, kEmployeePrefix)) {
+                employee = StripCodePrefix(r.Text(2), false);
+                break;
+            }
+            if (StartsWith(name, kTradeGroupPrefix)) {
+                tradeGroup = StripCodePrefix(r.Text(2), false);
+                break;
+            }
+        }
+    }
+    int32_t lineNumber = 0;
+    CreateLine(costType, chargeElement, costObject, quantity, task, employee, tradeGroup, lineNumber);
+    if (Err().Number != 0) {
+        PrintLog(FormatErrorForLog(Err().Description));
+        Err().Clear();
+        return;
+    }
+    task.SetText(4, std::to_string(lineNumber));
+    task.SetText(8, kLinkStateLinkExists);
+    task.SetText(20, BudgetLineKey(chargeElement, costTypeText, task.Text(4)));
+}
+
+void CreateKovaBudgetLineForAssignment(msp::Task& task, msp::Assignment& assignment) {
+    const std::string chargeElement = task.Text(1);
+    if (chargeElement.empty()) return;
+    const std::string costTypeText = assignment.Text(2);
+    const int32_t costType = IntegerOfField(costTypeText);
+    const std::string costObject = CostObjectCode(costType, assignment.Text(3));
+    const double quantity =
+        costType == 2 || costType == 3 ? RoundWork(MinutesToWorkUnits(assignment.Work())) : assignment.Units();
+    std::string employee, tradeGroup;
+    if (costType == 2) {
+        const std::string resource = assignment.ResourceName();
+        if (StartsWith(resource, kEmployeePrefix)) employee = StripCodePrefix(assignment.Text(13), false);
+        if (StartsWith(resource, kTradeGroupPrefix)) tradeGroup = StripCodePrefix(assignment.Text(13), false);
+    }
+    int32_t lineNumber = 0;
+    CreateLine(costType, chargeElement, costObject, quantity, task, employee, tradeGroup, lineNumber);
+    if (Err().Number != 0) {
+        PrintLog(FormatErrorForLog(Err().Description));
+        Err().Clear();
+        return;
+    }
+    assignment.SetText(4, std::to_string(lineNumber));
+    assignment.SetText(8, kLinkStateLinkExists);
+    assignment.SetText(20, BudgetLineKey(chargeElement, costTypeText, assignment.Text(4)));
+}
+
+// The employee or trade group a labour line names by its resource: the bare code and "EMP" or "TRG";
+// false for a resource of neither kind.
+bool PersonOfResourceName(const std::string& name, std::string& code, std::string& type) {
+    for (const char* prefix : {kEmployeePrefix, kTradeGroupPrefix}) {
+        if (!StartsWith(name, prefix)) continue;
+        code = Trim(StripCodePrefix(name, true));
+        type = prefix;
+        return true;
+    }
+    return false;
+}
+
+void AddBudgetLineToUpdateList(ko::Collection<ko::KovaBudgetLine>& updates, msp::Task& task,
+                               msp::Assignment& assignment, bool isTask) {
+    const std::string chargeElement = isTask ? GetParentChargeElement(task) : task.Text(1);
+    if (chargeElement.empty()) return;
+    auto line = std::make_shared<ko::KovaBudgetLine>();
+    line->ChargeElement = chargeElement;
+    const std::string costTypeText = isTask ? task.Text(2) : assignment.Text(2);
+    const int32_t costType = IntegerOfField(costTypeText);
+    if (!costTypeText.empty()) {
+        line->CostType = costType;
+        const std::string code = CostObjectCode(costType, isTask ? task.Text(3) : assignment.Text(3));
+        line->CostObject = isTask ? Trim(code) : code;
+    }
+    const int32_t ownership = BudgetScheduleState().ownership;
+    if (ownership == 2 || ownership == 4) {
+        if (costType == 2 || costType == 3) {
+            line->Work = isTask ? RoundWork(MinutesToWorkUnits(task.Work())) : MinutesToWorkUnits(assignment.Work());
+        } else {
+            line->PhysicalQuantity = isTask ? platform::automation::Val(task.Text(6)) : assignment.Units();
+            if (costType == 4) line->PhysicalUnit = isTask ? task.Text(7) : assignment.Text(7);
+        }
+    }
+    if (costType == 2) {
+        if (isTask) {
+            for (const msp::Resource& r : task.Resources())
+                if (r && PersonOfResourceName(r.Name(), line->EmpTrgCode, line->ResourceType)) break;
+        } else {
+            PersonOfResourceName(assignment.ResourceName(), line->EmpTrgCode, line->ResourceType);
+        }
+    }
+    const std::string number = isTask ? task.Text(4) : assignment.Text(4);
+    if (!number.empty()) line->BudgetLine = IntegerOfField(number);
+    if (BudgetScheduleState().scheduleBase == 2) {
+        line->StartDate = task.EarlyStart();
+        line->FinishDate = task.EarlyFinish();
+    } else {
+        line->StartDate = isTask ? task.Start() : assignment.Start();
+        line->FinishDate = isTask ? task.Finish() : assignment.Finish();
+    }
+    updates.push_back(line);
+}
+
+// The plan's budget lines of one link state by cost type, in plan order within each cost type: a
+// task with a cost type is a subtask line, the assignments of a task without one are assignment lines.
+struct BudgetLineItem {
+    msp::Task task;
+    msp::Assignment assignment; // Nothing for a subtask line
+};
+using LinesByCostType = std::map<int32_t, std::vector<BudgetLineItem>>;
+
+LinesByCostType CollectBudgetLines(int32_t state) {
+    LinesByCostType lines;
+    if (!MSProjectApplication) return lines;
+    for (const msp::Task& task : MSProjectApplication->ActiveProject().Tasks().Snapshot()) {
+        if (!task) continue;
+        const std::string costType = task.Text(2);
+        if (!costType.empty()) {
+            if (!task.Text(8).empty() && IntegerOfField(task.Text(8)) == state)
+                lines[IntegerOfField(costType)].push_back({task, {}});
+            continue;
+        }
+        for (const msp::Assignment& a : task.Assignments().Snapshot())
+            if (a && !a.Text(8).empty() && IntegerOfField(a.Text(8)) == state)
+                lines[IntegerOfField(a.Text(2))].push_back({task, a});
+    }
+    Err().Clear();
+    return lines;
+}
+
+// Where the ERP's answers are looked for: budget-line subtasks by (cost type, line number, the code of
+// their outline parent) and tasks by their own code, each in plan order, built once for all entries.
+class UpdateResultIndex {
+public:
+    explicit UpdateResultIndex(const std::vector<msp::Task>& tasks) {
+        for (const msp::Task& t : tasks) {
+            if (!t) continue;
+            const msp::Task parent = t.OutlineParent();
+            const std::string parentCode = parent ? parent.Text(1) : std::string();
+            subtasks_[{Trim(t.Text(2)), Trim(t.Text(4)), parentCode}].push_back(t);
+            const std::string code = t.Text(1);
+            if (!code.empty()) byCode_[code].push_back(t);
+            Err().Clear();
+        }
+    }
+    std::vector<msp::Task>* Subtasks(const std::string& costType, const std::string& number,
+                                     const std::string& code) {
+        auto it = subtasks_.find({costType, number, code});
+        return it == subtasks_.end() ? nullptr : &it->second;
+    }
+    std::vector<msp::Task>* Coded(const std::string& code) {
+        auto it = byCode_.find(code);
+        return it == byCode_.end() ? nullptr : &it->second;
+    }
+
+private:
+    std::map<std::tuple<std::string, std::string, std::string>, std::vector<msp::Task>> subtasks_;
+    std::map<std::string, std::vector<msp::Task>> byCode_;
+};
+
+// Whether a task the walk found is still in the plan (deleting a task takes its subtree along).
+bool StillInPlan(const msp::Task& task) {
+    Err().Clear();
+    const int32_t id = task.Id();
+    const bool alive = Err().Number == 0 && id > 0;
+    Err().Clear();
+    return alive;
+}
+
+void ApplyBudgetLineUpdateResult(const ko::Collection<ko::KovaData>& result) {
+    if (!MSProjectApplication || result.empty()) return;
+    UpdateResultIndex index(MSProjectApplication->ActiveProject().Tasks().Snapshot());
+    for (const std::shared_ptr<ko::KovaData>& entry : result) {
+        if (!entry) continue;
+        const std::string costType = Trim(entry->Description);
+        const std::string number = Trim(std::to_string(entry->Number));
+        if (std::vector<msp::Task>* subtasks = index.Subtasks(costType, number, entry->Code)) {
+            for (msp::Task& t : *subtasks) {
+                if (!StillInPlan(t)) continue;
+                if (DeleteKovaMSPTask)
+                    t.Delete();
+                else
+                    DetachBudgetLine(t);
+                Err().Clear();
+            }
+        }
+        if (std::vector<msp::Task>* coded = index.Coded(entry->Code)) {
+            for (msp::Task& t : *coded) {
+                if (!StillInPlan(t)) continue;
+                for (msp::Assignment a : t.Assignments().Snapshot()) {
+                    if (!a || Trim(a.Text(2)) != costType || Trim(a.Text(4)) != number) continue;
+                    if (DeleteKovaMSPTask)
+                        a.Delete();
+                    else
+                        DetachBudgetLine(a);
+                    break;
+                }
+                Err().Clear();
+            }
+        }
+    }
+    Err().Clear();
+}
+
+} // namespace
+
+void CreateUpdateBudgetLinesInKova() {
+    BudgetScheduleRunState& s = BudgetScheduleState();
+    ko::Collection<ko::KovaBudgetLine> updates;
+    for (auto& [costType, items] : CollectBudgetLines(3)) {
+        if (costType < 1 || costType > 5) continue;
+        for (BudgetLineItem& item : items) {
+            AddBudgetLineToUpdateList(updates, item.task, item.assignment, !item.assignment);
+            if (item.assignment)
+                item.assignment.SetText(8, kLinkStateLinkExists);
+            else
+                item.task.SetText(8, kLinkStateLinkExists);
+            Err().Clear();
+        }
+    }
+    ko::Collection<ko::KovaData> result;
+    if (!s.budget) {
+        Err().Raise(platform::automation::errors::ObjectNotSet);
+    } else {
+        result = s.budget->updateBudgetLinesInKova(BOIConnector, s.ownership, updates, s.deleteBudgetLine ? 1 : 0,
+                                                   PlanName());
+    }
+    if (Err().Number != 0) {
+        // The ERP's messages for the refused lines, one a line, as they came.
+        PrintLog(Err().Description);
+        Err().Clear();
+    } else {
+        ApplyBudgetLineUpdateResult(result);
+    }
+    for (auto& [costType, items] : CollectBudgetLines(2)) {
+        if (costType < 1 || costType > 5) continue;
+        for (BudgetLineItem& item : items) {
+            if (!StillInPlan(item.task)) continue;
+            if (item.assignment)
+                CreateKovaBudgetLineForAssignment(item.task, item.assignment);
+            else
+                CreateKovaBudgetLineForTask(item.task);
+            Err().Clear();
+        }
+    }
+}
+
+} // namespace Grantry

@@ -1,0 +1,634 @@
+// The budget and schedule run through the real ERP stand-in and planning program: the schedule to the
+// ERP, the refresh of linked lines, the lines to the ERP, the project definition, and the run's order.
+#include <gmock/gmock.h>
+
+#include "dataobjects/KovaBudget.h"
+#include "integration/budget/BudgetTestSupport.h"
+#include "integration/budget/KovaBudgetLineTasks.h"
+#include "integration/budget/KovaUpdateBudgetSchedule.h"
+#include "integration/budget/frmSyncOptions.h"
+#include "integration/chargestructure/ChargeStructureSync.h"
+#include "platform/forms/Form.h"
+#include "platform/middleware/JavaDate.h"
+#include "platform/middleware/TestControl.h"
+
+namespace Grantry {
+namespace {
+
+namespace msp = platform::msproject;
+using platform::automation::CStr;
+using platform::automation::Date;
+using platform::automation::Err;
+using platform::automation::Variant;
+using platform::middleware::Fault;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class BudgetScheduleRunTest : public test::BudgetLinesFixture {
+protected:
+    void SetUp() override {
+        BudgetLinesFixture::SetUp();
+        SetProperty("KovaProject", Variant("P1"));
+        SetProperty("KovaProjectPlan", Variant("MAIN"));
+        SetProperty("KovaConnectionNode", Variant("A"));
+        SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(1)));
+        SetProperty("KovaScheduleBase", Variant(int32_t(1)));
+        for (msp::Task* t : {&top, &a100, &a200}) t->SetFlag(2, true);
+        a100.SetText(10, "Activity");
+        NetChangeOption = false;
+        ActualDates(false);
+    }
+    void TearDown() override {
+        NetChangeOption = false;
+        BudgetScheduleState() = {};
+        platform::forms::DiscardAllForms();
+        BudgetLinesFixture::TearDown();
+    }
+    void SetProperty(const std::string& name, const Variant& value) {
+        Plan().CustomDocumentProperties().Item(name).SetValue(value);
+        ASSERT_EQ(Err().Number, 0) << name << ": " << Err().Description;
+    }
+    void ActualDates(bool on) {
+        DefaultInstance().chkSendActDt.SetValue(on ? platform::forms::vbChecked : platform::forms::vbUnchecked);
+    }
+    static frmSyncOptions& DefaultInstance() { return platform::forms::DefaultInstance<frmSyncOptions>(); }
+    // The run's state as its first step reads it, with the plan's budget object: what the single steps
+    // need when they are called on their own.
+    void Prepare() {
+        ReadBudgetScheduleState();
+        auto budget = std::make_shared<KovaDataObjects::KovaBudget>();
+        budget->Project = "P1";
+        budget->Plan = "MAIN";
+        budget->ConnectedCE = "A";
+        BudgetScheduleState().budget = budget;
+    }
+    // The ERP lines as subtasks (or all as assignments) of the plan, as the connect run leaves them.
+    void PlaceLines(bool asSubtasks = true) {
+        CreateBudgetLineTasksFromKova(asSubtasks, asSubtasks, asSubtasks, asSubtasks, asSubtasks);
+        ASSERT_EQ(Err().Number, 0) << Err().Description;
+        Err().Clear();
+    }
+    msp::Task Holder(const std::string& key) {
+        for (const msp::Task& t : Plan().Tasks().Snapshot())
+            if (t && t.Text(20) == key) return t;
+        return {};
+    }
+    std::string Erp(const std::string& sql) {
+        Variant v = erp.Open()->Scalar(sql);
+        return v.IsEmpty() || v.IsNull() ? "<null>" : CStr(v);
+    }
+    std::string ErpLine(const std::string& ce, int seq, const std::string& column) {
+        return Erp("SELECT " + column + " FROM budget_line WHERE ce_id = '" + ce + "' AND seq_no = " +
+                   std::to_string(seq));
+    }
+    std::string ErpElement(const std::string& ce, const std::string& column) {
+        return Erp("SELECT " + column + " FROM charge_element WHERE ce_id = '" + ce + "'");
+    }
+    // The arguments, as text, of every logged call to `member`.
+    std::vector<std::string> Sent(const std::string& member) {
+        std::vector<std::string> out;
+        for (const auto& call : erp.Control().CallsTo(member)) {
+            if (call.args.empty()) continue;
+            const Variant& v = call.args[0].value;
+            if (const auto* object = v.Peek<platform::automation::Object>())
+                out.push_back(platform::middleware::JavaDateStamp(*object));
+            else
+                out.push_back(v.IsEmpty() ? "" : CStr(v));
+        }
+        return out;
+    }
+    int Count(const std::string& member) { return static_cast<int>(erp.Control().CallsTo(member).size()); }
+    int TaskCount() {
+        int n = 0;
+        for (const msp::Task& t : Plan().Tasks().Snapshot())
+            if (t) ++n;
+        return n;
+    }
+};
+
+std::string Stamp(const Date& d) {
+    return platform::middleware::StampOf(d);
+}
+
+// ---- the schedule to the ERP ---------------------------------------------------------------------
+
+TEST_F(BudgetScheduleRunTest, TheScheduleOfTheChargeElementsGoesToTheErpAndIsStamped) {
+    // Marked for deletion, and not yet in the ERP: neither is sent (the ERP would refuse the whole
+    // update for an element it does not know).
+    msp::Task marked = AddTask("Marked", 2, "A400");
+    marked.SetFlag(2, true);
+    marked.SetFlag(4, true);
+    AddTask("Not yet in Kova", 2, "A500");
+    a100.SetActualStart(Variant(Date::FromParts(2024, 3, 4, 8)));
+    a100.SetPercentComplete(40);
+    a200.OverrideEarlyDates(Date::FromParts(2024, 3, 1, 8), Date::FromParts(2024, 3, 2, 17));
+
+    struct Case {
+        int scheduleBase;
+        bool actualDates;
+    } cases[] = {{1, false}, {2, false}, {1, true}, {2, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "base " << c.scheduleBase << " actual " << c.actualDates);
+        SetProperty("KovaScheduleBase", Variant(int32_t(c.scheduleBase)));
+        ActualDates(c.actualDates);
+        for (msp::Task* t : {&top, &a100, &a200}) t->SetNumber(20, 7);
+        Prepare();
+        erp.Control().ClearCallLog();
+        erp.Control().StartCallLog();
+        SendScheduleInfoToKova();
+        erp.Control().StopCallLog();
+        EXPECT_EQ(Err().Number, 0) << Err().Description;
+        EXPECT_EQ(Sent("setChargeElementID"), (std::vector<std::string>{"A", "A100", "A200"}));
+
+        const Date start = c.scheduleBase == 2 ? a200.EarlyStart() : a200.Start();
+        const Date finish = c.scheduleBase == 2 ? a200.EarlyFinish() : a200.Finish();
+        EXPECT_NE(a200.EarlyStart(), a200.Start());
+        EXPECT_EQ(ErpElement("A200", "sched_start_ts"), Stamp(start));
+        EXPECT_EQ(ErpElement("A200", "sched_finish_ts"), Stamp(finish));
+        EXPECT_EQ(CStr(a200.DateField(9)), CStr(Variant(start)));
+        EXPECT_EQ(CStr(a200.DateField(10)), CStr(Variant(finish)));
+        // The marked and the new task are stamped too: every row is.
+        EXPECT_EQ(CStr(marked.DateField(9)), CStr(Variant(marked.Start())));
+
+        const std::vector<std::string> actualStarts = Sent("setActualStartDate");
+        ASSERT_EQ(actualStarts.size(), 3u);
+        if (c.actualDates) {
+            EXPECT_EQ(actualStarts[1], "20240304080000");
+            EXPECT_EQ(actualStarts[2], ""); // no actual start: left unset for that element only
+            EXPECT_EQ(ErpElement("A100", "actual_start_ts"), "20240304080000");
+            EXPECT_EQ(Sent("setPercentageComplete"), (std::vector<std::string>{"0", "40", "0"}));
+            EXPECT_DOUBLE_EQ(a100.Number(20), 40);
+        } else {
+            // The fixed "no actual start" date, whatever the locale; no finish, no percent.
+            EXPECT_EQ(actualStarts, std::vector<std::string>(3, "20370101000000"));
+            EXPECT_EQ(Sent("setActualFinishDate"), std::vector<std::string>(3, ""));
+            EXPECT_EQ(Sent("setPercentageComplete"), std::vector<std::string>(3, "0"));
+            EXPECT_DOUBLE_EQ(a100.Number(20), 7); // not stamped
+        }
+    }
+    EXPECT_EQ(ErpElement("A400", "ce_id"), "<null>");
+}
+
+TEST_F(BudgetScheduleRunTest, WithNetChangeOnlyMovedOrNeverSentElementsGo) {
+    Prepare();
+    SendScheduleInfoToKova();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    NetChangeOption = true;
+    const std::string stamped = CStr(a200.DateField(9));
+
+    erp.Control().StartCallLog();
+    SendScheduleInfoToKova();
+    EXPECT_FALSE(erp.Control().WasCalled("updateSchedule")); // nothing moved: nothing sent
+    EXPECT_EQ(CStr(a200.DateField(9)), stamped);
+
+    a200.SetStart(Date::FromParts(2024, 6, 3, 8));
+    a100.SetDateField(9, Variant("NA")); // as if never sent
+    erp.Control().ClearCallLog();
+    SendScheduleInfoToKova();
+    // The top element's finish moved with the hall.
+    EXPECT_EQ(Sent("setChargeElementID"), (std::vector<std::string>{"A", "A100", "A200"}));
+    EXPECT_EQ(ErpElement("A200", "sched_start_ts"), "20240603080000");
+
+    // With actual dates a changed percent complete counts as a move.
+    ActualDates(true);
+    SendScheduleInfoToKova(); // stamps Number20
+    a100.SetPercentComplete(25);
+    erp.Control().ClearCallLog();
+    SendScheduleInfoToKova();
+    EXPECT_EQ(Sent("setChargeElementID"), (std::vector<std::string>{"A100"}));
+}
+
+TEST_F(BudgetScheduleRunTest, ARefusedScheduleIsLoggedAndNothingIsStamped) {
+    Prepare();
+    erp.Control().ArmFault(Fault::Error("*", "updateSchedule", 5, 0, "|The schedule is locked"));
+    SendScheduleInfoToKova();
+    EXPECT_EQ(Err().Number, 0);
+    EXPECT_EQ(CStr(a100.DateField(9)), "NA");
+    EXPECT_THAT(LogText(), HasSubstr("   The schedule is locked"));
+}
+
+// ---- the project definition ----------------------------------------------------------------------
+
+TEST_F(BudgetScheduleRunTest, TheProjectDefinitionComesBackAndACombinationChangeIsWarnedOnce) {
+    struct Case {
+        int before, pb, pc;
+        bool warned;
+    } cases[] = {{1, 1, 2, true}, {2, 2, 1, false}, {2, 2, 2, false}, {3, 1, 2, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.before << " -> " << c.pb << "/" << c.pc);
+        SetProperty("KovaProjectBudgetCombination", Variant(int32_t(c.before)));
+        erp.Open()->Run("UPDATE project SET budget_type_pb = ?, budget_type_pc = ?, description = 'Depot II', "
+                        "start_ts = '20240401080000', finish_ts = '20250630170000'",
+                        {Variant(c.pb), Variant(c.pc)});
+        LogText(); // closes the log of the case before
+        OpenLog();
+        UpdateProjectDefinitionInMsP();
+        const std::string log = LogText();
+        EXPECT_EQ(log.find(kBudgetCombinationChangedLine) != std::string::npos, c.warned) << log;
+        Variant combination, description;
+        ASSERT_TRUE(ReadDocumentProperty("KovaProjectBudgetCombination", combination));
+        ASSERT_TRUE(ReadDocumentProperty("KovaProjectDescription", description));
+        EXPECT_EQ(CStr(combination), c.pb == c.pc ? (c.pb == 1 ? "1" : "3") : "2");
+        EXPECT_EQ(CStr(description), "Depot II");
+        Variant start, finish;
+        ASSERT_TRUE(ReadDocumentProperty("KovaProjectStartDate", start));
+        ASSERT_TRUE(ReadDocumentProperty("KovaProjectFinishDate", finish));
+        EXPECT_EQ(platform::automation::CDate(start), Date::FromParts(2024, 4, 1, 8));
+        EXPECT_EQ(platform::automation::CDate(finish), Date::FromParts(2025, 6, 30, 17));
+    }
+}
+
+// ---- the refresh of linked lines -----------------------------------------------------------------
+
+TEST_F(BudgetScheduleRunTest, WhenTheErpOwnsQuantitiesTheRefreshWritesThem) {
+    PlaceLines();
+    erp.Open()->Run("UPDATE budget_line SET required_quantity = 12.5, cost_amount = 999 WHERE ce_id = 'A100' "
+                    "AND seq_no = 1");
+    erp.Open()->Run("UPDATE budget_line SET required_quantity = -3 WHERE ce_id = 'A100' AND seq_no = 8");
+    erp.Open()->Run("UPDATE budget_line SET quantity = 50, required_quantity = 0 WHERE ce_id = 'A100' AND "
+                    "seq_no = 2");
+    msp::Task labour = Holder("A100_2_2");
+    const double labourWork = labour.Work();
+    labour.SetFixedCost(11);
+    Prepare();
+    UpdateBudgetLineTasksInMsP();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+
+    msp::Task material = Holder("A100_1_1");
+    EXPECT_EQ(material.Text(6), " 12.5");
+    EXPECT_EQ(Holder("A100_5_8").Text(6), "-3");
+    // Budget quantity 0: the work stays, the quantity and unit are written; the ERP gives no labour
+    // cost, so the subtask keeps its own.
+    EXPECT_DOUBLE_EQ(labour.Work(), labourWork);
+    EXPECT_EQ(labour.Text(6), " 50");
+    EXPECT_EQ(labour.Text(7), "h");
+    EXPECT_DOUBLE_EQ(labour.FixedCost(), 11);
+    EXPECT_EQ(TaskCount(), 14);
+}
+
+class BudgetScheduleDeleteTest : public BudgetScheduleRunTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(BudgetScheduleDeleteTest, LinesTheErpNoLongerHasAreDeletedOrDetached) {
+    const bool deleteTask = GetParam();
+    PlaceLines();
+    SetProperty("DeleteKovaMSPTask", Variant(deleteTask));
+    // Ownership with the plan: every line is still looked up, nothing overwritten.
+    SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(2)));
+    erp.Open()->Run("DELETE FROM budget_line WHERE ce_id = 'A100' AND seq_no = 7");
+    erp.Open()->Run("UPDATE budget_line SET required_quantity = 77 WHERE ce_id = 'A100' AND seq_no = 1");
+    msp::Task gone = Holder("A100_4_7");
+    msp::Task zero = Holder("A100_5_8");
+    zero.SetText(4, ""); // a linked line without number is no line the ERP can confirm
+    for (msp::Task* t : {&gone, &zero}) {
+        t->SetText(5, "x");
+        t->SetFlag(1, true);
+    }
+    msp::Task ordinary = AddTask("Ordinary", 3);
+    ordinary.SetText(2, "1");
+    ordinary.SetText(4, "1");
+    // A linked line moved to the first level: no charge element above it any more.
+    msp::Task moved = AddTask("Moved", 1);
+    moved.SetText(2, "3");
+    moved.SetText(4, "6");
+    moved.SetText(8, "3");
+    const int before = TaskCount();
+    Prepare();
+    erp.Control().StartCallLog();
+    UpdateBudgetLineTasksInMsP();
+    erp.Control().StopCallLog();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(Count("showSubcontractingBudgetLineForScheduling"), 1);
+    EXPECT_EQ(Count("showSundryBudgetLineForScheduling"), 0);
+    EXPECT_EQ(Count("showEquipmentBudgetLineForScheduling"), 2);
+    EXPECT_EQ(Holder("A100_1_1").Text(6), "420");
+    if (deleteTask) {
+        EXPECT_EQ(TaskCount(), before - 3);
+    } else {
+        EXPECT_EQ(TaskCount(), before);
+        for (msp::Task* t : {&gone, &zero, &moved}) {
+            SCOPED_TRACE(t->Name());
+            EXPECT_EQ(t->Text(8), "1");
+            for (int n : {1, 2, 3, 4, 5, 6, 7, 20}) EXPECT_EQ(t->Text(n), "") << n;
+            EXPECT_FALSE(t->Flag(1));
+            EXPECT_DOUBLE_EQ(t->Work(), 0);
+        }
+    }
+    EXPECT_EQ(ordinary.Text(2), "1"); // no budget line: never touched
+}
+
+INSTANTIATE_TEST_SUITE_P(DeleteTask, BudgetScheduleDeleteTest, testing::Bool());
+
+TEST_F(BudgetScheduleRunTest, AFailedRefreshDoesNotMakeTheLineAnOrphan) {
+    PlaceLines();
+    SetProperty("DeleteKovaMSPTask", Variant(true));
+    erp.Open()->Run("DELETE FROM budget_line WHERE ce_id = 'A100' AND seq_no = 7");
+    const int before = TaskCount();
+    Prepare();
+    // A transient failure of the ERP for the material line, and one for the crane line's manager.
+    erp.Control().ArmFault(Fault::Error("*", "showMaterialBudgetLineForScheduling", 7, 1, "|Server busy"));
+    erp.Control().ArmFault(Fault::Error("*", "showEquipmentBudgetLineForScheduling", 7, 2, "|Server busy"));
+    UpdateBudgetLineTasksInMsP();
+    EXPECT_EQ(Err().Number, 0);
+    EXPECT_TRUE(Holder("A100_1_1"));
+    EXPECT_TRUE(Holder("A100_3_9"));
+    EXPECT_FALSE(Holder("A100_4_7")); // the ERP said it has none
+    EXPECT_EQ(TaskCount(), before - 1);
+    const std::string log = LogText();
+    // The library tells every failure in the words of a missing line; only a plain "not found" is one.
+    EXPECT_THAT(log, HasSubstr("Material Budget Line for Project: P1 Plan: MAIN and Charge Element: A100 with "
+                               "Serial Number: 1 not found in Kova"));
+    EXPECT_THAT(log, HasSubstr("Serial Number: 7 not found  in Kova"));
+}
+
+TEST_F(BudgetScheduleRunTest, AssignmentLinesAreRefreshedAndTheirOrphansDetached) {
+    PlaceLines(false);
+    msp::Task plain = AddTask("Site work", 2, "A600");
+    plain.Assignments().Add(Plan().Resources().Item(1).Id(), Variant(1.0));
+    erp.Open()->Run("UPDATE budget_line SET required_quantity = 430 WHERE ce_id = 'A100' AND seq_no = 1");
+    erp.Open()->Run("UPDATE budget_line SET schedule_link = 1 WHERE ce_id = 'A100' AND seq_no = 7");
+    for (msp::Assignment a : a100.Assignments().Snapshot()) a.SetFlag(1, true);
+    Prepare();
+    UpdateBudgetLineTasksInMsP();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    msp::Assignment concrete = FindBudgetLineAssignment(a100, "A100_1_1");
+    ASSERT_TRUE(concrete);
+    EXPECT_EQ(concrete.Text(6), " 430");
+    EXPECT_DOUBLE_EQ(concrete.Units(), 430);
+    msp::Assignment survey;
+    for (const msp::Assignment& a : a100.Assignments().Snapshot())
+        if (a.ResourceName() == "SUB.SURVEY Land survey") survey = a;
+    ASSERT_TRUE(survey);
+    EXPECT_EQ(survey.Text(8), "1");
+    EXPECT_EQ(survey.Text(11), "");
+    EXPECT_EQ(survey.Text(20), "");
+    EXPECT_FALSE(survey.Flag(1));
+    EXPECT_TRUE(concrete.Flag(1)); // a confirmed line keeps it
+    EXPECT_EQ(survey.Text(3), "");
+    EXPECT_DOUBLE_EQ(survey.Work(), 0);
+    EXPECT_EQ(plain.Assignments().Count(), 1);
+}
+
+TEST_F(BudgetScheduleRunTest, EachRefreshStartsFromNothingConfirmed) {
+    PlaceLines();
+    SetProperty("DeleteKovaMSPTask", Variant(true));
+    Prepare();
+    UpdateBudgetLineTasksInMsP();
+    ASSERT_TRUE(Holder("A100_4_7"));
+    // Confirmed by the first refresh, gone from the ERP before the second: an orphan now.
+    erp.Open()->Run("DELETE FROM budget_line WHERE ce_id = 'A100' AND seq_no = 7");
+    UpdateBudgetLineTasksInMsP();
+    EXPECT_FALSE(Holder("A100_4_7"));
+}
+
+TEST_F(BudgetScheduleRunTest, TheConfirmedListsHoldEveryIdRemembered) {
+    std::vector<msp::Task> tasks;
+    for (int i = 0; i < 150; ++i) tasks.push_back(AddTask("Line " + std::to_string(i), 1));
+    InitUniqueIdLists();
+    for (const msp::Task& t : tasks) RememberTaskUniqueId(t);
+    for (const msp::Task& t : tasks) EXPECT_TRUE(IsTaskIdListed(t.UniqueID()));
+    EXPECT_FALSE(IsTaskIdListed(a100.UniqueID()));
+    EXPECT_FALSE(IsAssignmentIdListed(tasks[0].UniqueID()));
+    InitUniqueIdLists();
+    EXPECT_FALSE(IsTaskIdListed(tasks[0].UniqueID()));
+}
+
+// ---- the lines to the ERP ------------------------------------------------------------------------
+
+TEST_F(BudgetScheduleRunTest, WhenThePlanOwnsQuantitiesTheErpTakesThem) {
+    PlaceLines();
+    SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(4)));
+    Holder("A100_1_1").SetText(6, "430.5 m3");
+    Holder("A100_2_2").SetWork(Variant(300.0 * 60));
+    Holder("A100_3_6").SetWork(Variant(100.0 * 60 + 1)); // 100.0166.. hours, sent as 100.02
+    msp::Task survey = Holder("A100_4_7");
+    survey.SetText(6, "6");
+    survey.SetText(7, "wk");
+    Prepare();
+    CreateUpdateBudgetLinesInKova();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(ErpLine("A100", 1, "required_quantity"), "430.5");
+    EXPECT_EQ(ErpLine("A100", 2, "required_quantity"), "300");
+    EXPECT_EQ(ErpLine("A100", 6, "required_duration"), "100.02");
+    EXPECT_EQ(ErpLine("A100", 7, "required_quantity"), "6");
+    EXPECT_EQ(ErpLine("A100", 7, "unit"), "wk");
+    EXPECT_EQ(ErpLine("A100", 2, "employee"), "E100");
+    EXPECT_EQ(ErpLine("A100", 3, "trade_group"), "CARP");
+    EXPECT_EQ(Holder("A100_1_1").Text(8), "3");
+}
+
+TEST_F(BudgetScheduleRunTest, WhenTheErpOwnsQuantitiesOnlyCodesNumbersAndDatesGo) {
+    PlaceLines();
+    for (int ownership : {1, 3}) {
+        SCOPED_TRACE(ownership);
+        SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(ownership)));
+        Holder("A100_1_1").SetText(6, "999");
+        Prepare();
+        erp.Control().ClearCallLog();
+        erp.Control().StartCallLog();
+        CreateUpdateBudgetLinesInKova();
+        erp.Control().StopCallLog();
+        for (const char* setter : {"setRequiredQuantity", "setRequiredDuration", "setRequiredUnit"})
+            EXPECT_EQ(Count(setter), 0) << setter;
+        EXPECT_EQ(Count("setSequenceNumber"), 10);
+        EXPECT_EQ(Count("setRelatedStartDate"), 10);
+        EXPECT_EQ(ErpLine("A100", 1, "required_quantity"), "420");
+    }
+}
+
+TEST_F(BudgetScheduleRunTest, WithoutLinkedLinesTheUpdateStillGoes) {
+    Prepare();
+    erp.Control().StartCallLog();
+    CreateUpdateBudgetLinesInKova();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    for (const char* word : {"Material", "Labor", "Equipment", "Subcontracting", "Sundry"})
+        EXPECT_EQ(Count(std::string("update") + word + "BudgetLineForScheduling"), 1) << word;
+    EXPECT_EQ(Count("setSequenceNumber"), 0);
+}
+
+TEST_F(BudgetScheduleRunTest, CostObjectsAndPeopleGoAsBareCodes) {
+    // The ERP's lines 1 (concrete), 2 (labour, employee E100), 5 (labour, E200 taken away here), 6
+    // (crane) of A100 and 1 (the project's steel) of A200, linked to the plan; the plan holds them by hand.
+    erp.Open()->Run("UPDATE budget_line SET schedule_link = 3, external_schedule = 'Plan.mpp' WHERE "
+                    "(ce_id = 'A100' AND seq_no IN (1, 2, 5, 6)) OR (ce_id = 'A200' AND seq_no = 1)");
+    erp.Open()->Run("UPDATE budget_line SET employee = '' WHERE ce_id = 'A100' AND seq_no = 5");
+    auto line = [&](const std::string& name, const msp::Task& before, const std::string& costType,
+                    const std::string& code, const std::string& number) {
+        msp::Task t = Plan().Tasks().Add(name, before.Id());
+        t.SetOutlineLevel(3);
+        t.SetText(2, costType);
+        t.SetText(3, code);
+        t.SetText(4, number);
+        t.SetText(8, "3");
+        return t;
+    };
+    // A labour subtask whose first person is a trade group, the second an employee.
+    msp::Task labour = line("Site hour", a200, "2", "LAB.W01", "2");
+    app->SelectRow(labour.Id(), false, false, false);
+    app->ResourceAssignment("TRG.CARP Carpenters", msp::pjAssign);
+    app->ResourceAssignment("EMP.E100 Anna Berg", msp::pjAssign);
+    ASSERT_EQ(labour.Resources().Count(), 2);
+    line("Mobile crane", a200, "3", "EQP.P1.CRANE", "6");
+    line("Ready-mix concrete", a200, "1", "MAT.CONCRETE", "1");
+    // An assignment line on a resource whose name holds a department between prefix and code.
+    AddResource("EMP.D1.E200 Jonas Keller", "EMP.D1.E200");
+    msp::Assignment person = a100.Assignments().Add(Plan().Resources().Count(), Variant(0.0));
+    person.SetText(2, "2");
+    person.SetText(3, "LAB.W01");
+    person.SetText(4, "5");
+    person.SetText(8, "3");
+    msp::Task steel = AddTask("Steel beams", 3);
+    steel.SetText(2, "1");
+    steel.SetText(3, "MAT.P1.STEEL"); // a project's material: its code carries the project
+    steel.SetText(4, "1");
+    steel.SetText(8, "3");
+    Prepare();
+    erp.Control().StartCallLog();
+    CreateUpdateBudgetLinesInKova();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(Sent("setTradeGroup"), std::vector<std::string>{"CARP"});
+    EXPECT_EQ(Sent("setEmployee"), std::vector<std::string>{"E200"});
+    EXPECT_EQ(Sent("setEquipment"), std::vector<std::string>{"CRANE"});
+    EXPECT_EQ(ErpLine("A100", 2, "trade_group") + "/" + ErpLine("A100", 2, "employee"), "CARP/");
+    EXPECT_EQ(ErpLine("A100", 5, "employee"), "E200");
+    EXPECT_EQ(ErpLine("A100", 6, "cost_object"), "CRANE");
+    EXPECT_EQ(ErpLine("A200", 1, "cost_object") + "/" + ErpLine("A200", 1, "cost_object_project"), "STEEL/P1");
+    EXPECT_EQ(ErpLine("A100", 1, "cost_object"), "CONCRETE");
+    EXPECT_EQ(Sent("setItem").size(), 2u);
+    EXPECT_THAT(LogText(), Not(HasSubstr("There is no")));
+    EXPECT_EQ(labour.Text(8), "3");
+}
+
+TEST_F(BudgetScheduleRunTest, ALineMadeInThePlanIsCreatedAndItsNumberWrittenBack) {
+    PlaceLines();
+    SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(2)));
+    msp::Task fresh = AddTask("Ready-mix concrete", 3);
+    fresh.SetText(2, "1");
+    fresh.SetText(3, "MAT.CONCRETE");
+    fresh.SetText(6, "12");
+    fresh.SetText(8, "2");
+    // A labour assignment made by the dialog for an employee.
+    msp::Assignment person = a200.Assignments().Add(Plan().Resources().Item(7).Id(), Variant(0.0));
+    ASSERT_EQ(person.ResourceName(), "EMP.E100 Anna Berg");
+    person.SetText(2, "2");
+    person.SetText(3, "LAB.W01");
+    person.SetText(8, "2");
+    person.SetText(13, "EMP.E100");
+    person.SetWork(Variant(8.125 * 60)); // rounded to two decimals, the half to the even neighbour
+    // One the ERP refuses: a cost object it does not have.
+    msp::Task refused = AddTask("Gravel", 3);
+    refused.SetText(2, "1");
+    refused.SetText(3, "MAT.GRAVEL");
+    refused.SetText(8, "2");
+    Prepare();
+    erp.Control().StartCallLog();
+    CreateUpdateBudgetLinesInKova();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(Count("setSequenceNumber"), 10); // the new lines are not in this run's update
+
+    // Numbers run over the charge element's lines of every cost type; material is created first.
+    EXPECT_EQ(fresh.Text(4), "5");
+    EXPECT_EQ(fresh.Text(8), "3");
+    EXPECT_EQ(fresh.Text(20), "A200_1_5"); // the charge element above it
+    EXPECT_EQ(ErpLine("A200", 5, "required_quantity"), "12");
+    EXPECT_EQ(ErpLine("A200", 5, "schedule_link"), "3");
+    EXPECT_EQ(ErpLine("A200", 5, "external_schedule"), "Plan.mpp");
+    EXPECT_EQ(person.Text(4), "6");
+    EXPECT_EQ(person.Text(8), "3");
+    EXPECT_EQ(person.Text(20), "A200_2_6");
+    EXPECT_EQ(ErpLine("A200", 6, "employee"), "E100");
+    EXPECT_EQ(ErpLine("A200", 6, "quantity"), "8.12");
+    EXPECT_EQ(refused.Text(8), "2");
+    EXPECT_EQ(refused.Text(4), "");
+    EXPECT_THAT(LogText(), HasSubstr("GRAVEL"));
+}
+
+TEST_P(BudgetScheduleDeleteTest, ALineTheErpUnlinkedIsDetachedByItsLinkOnlyOrDeleted) {
+    const bool deleteTask = GetParam();
+    PlaceLines();
+    SetProperty("DeleteKovaMSPTask", Variant(deleteTask));
+    erp.Open()->Run("UPDATE budget_line SET schedule_link = 1, external_schedule = '' WHERE ce_id = 'A100' "
+                    "AND seq_no = 9");
+    msp::Task crane = Holder("A100_3_9");
+    const int before = TaskCount();
+    Prepare();
+    CreateUpdateBudgetLinesInKova();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    if (deleteTask) {
+        EXPECT_EQ(TaskCount(), before - 1);
+        EXPECT_FALSE(Holder("A100_3_9"));
+    } else {
+        EXPECT_EQ(TaskCount(), before);
+        EXPECT_EQ(crane.Text(8), "1");
+        EXPECT_EQ(crane.Text(20), "");
+        EXPECT_EQ(crane.Text(3), "EQP.CRANE");
+        EXPECT_EQ(crane.Text(4), "9");
+        EXPECT_EQ(crane.Text(2), "3");
+    }
+    EXPECT_EQ(Holder("A100_3_6").Text(8), "3");
+}
+
+// ---- the run -------------------------------------------------------------------------------------
+
+TEST_F(BudgetScheduleRunTest, TheRunGoesStepByStepAndEndsWithTheProjectCode) {
+    std::vector<std::string> labels;
+    SyncProgressLabel() = [&](const std::string& text) { labels.push_back(text); };
+    SetProperty("KovaMatBudgLnAsSubTask", Variant(true));
+    SetProperty("KovaLabBudgLnAsSubTask", Variant(true));
+    SetProperty("DeleteKovaMSPTask", Variant(true));
+    // The ERP owns the quantities: the refresh writes them again after the lines came in, as signed
+    // text where the creation wrote plain text.
+    erp.Open()->Run("UPDATE budget_line SET required_quantity = 12.5 WHERE ce_id = 'A100' AND seq_no = 1");
+    app->Alerts(true);
+    UpdateBudgetSchedule();
+    SyncProgressLabel() = nullptr;
+    EXPECT_TRUE(app->DisplayAlerts()); // the run's searches put them back
+    EXPECT_FALSE(DeleteKovaMSPTask); // back to off for a connect run that may follow
+    EXPECT_TRUE(Holder("A100_1_1")); // a material subtask
+    EXPECT_EQ(Holder("A100_1_1").Text(6), " 12.5");
+    EXPECT_TRUE(Holder("A100_2_2"));  // a labour subtask
+    EXPECT_FALSE(Holder("A100_3_6")); // an equipment assignment
+    EXPECT_TRUE(FindBudgetLineAssignment(a100, "A100_3_6"));
+    EXPECT_EQ(ErpElement("A100", "sched_start_ts"), Stamp(a100.Start()));
+    EXPECT_EQ(labels, (std::vector<std::string>{
+                          "Creating new Budget Line Tasks in MsProject from Kova...",
+                          "Updating Budget Line Tasks in MsProject...",
+                          "Updating Schedule Information in Kova...",
+                          "Creating/Updating Budget Lines in Kova...",
+                          "Updating the Kova Project definition in MsProject...",
+                      }));
+    const std::string log = LogText();
+    size_t at = 0;
+    for (const char* step : {"Creating new Budget Line Tasks in MsProject from Kova...\r\n",
+                             "Updating Budget Line Tasks in MsProject...\r\n",
+                             "Updating Scheduling Information for Budget Lines and Charge Elements in Kova...\r\n",
+                             "Creating / Updating Budget Lines in Kova...\r\n",
+                             "Updating the Kova Project definition in MsProject...\r\n"}) {
+        const size_t found = log.find(step, at);
+        EXPECT_NE(found, std::string::npos) << step;
+        if (found != std::string::npos) at = found;
+    }
+    EXPECT_TRUE(log.ends_with("Synchronization completed with Kova Project P1\r\n")) << log;
+}
+
+class PlanOwnedRunTest : public BudgetScheduleRunTest, public testing::WithParamInterface<int> {};
+
+TEST_P(PlanOwnedRunTest, WithoutDeletingTheRefreshIsSkipped) {
+    PlaceLines();
+    SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(GetParam())));
+    erp.Open()->Run("DELETE FROM budget_line WHERE ce_id = 'A100' AND seq_no = 7");
+    msp::Task survey = Holder("A100_4_7");
+    erp.Control().StartCallLog();
+    UpdateBudgetSchedule();
+    erp.Control().StopCallLog();
+    for (const char* word : {"Material", "Labor", "Equipment", "Subcontracting", "Sundry"})
+        EXPECT_EQ(Count(std::string("show") + word + "BudgetLineForScheduling"), 0) << word;
+    EXPECT_THAT(LogText(), Not(HasSubstr("Updating Budget Line Tasks in MsProject...")));
+    // Not refreshed away: the update step detaches it by its link, as the ERP answered.
+    EXPECT_EQ(survey.Text(8), "1");
+    EXPECT_EQ(survey.Text(3), "SUB.SURVEY");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ownership, PlanOwnedRunTest, testing::Values(2, 4));
+
+} // namespace
+} // namespace Grantry
