@@ -548,6 +548,10 @@ bool frmKovabdgview::SaveAssignmentLine(BudgetLineRecord& r) {
             line.lineNumber = txtBudgetLine.Text();
             line.quantity = txtBudgetQuantity.Text();
             line.unit = txtBudgetUnit.Text();
+            // The line keeps the work and progress it had (the conversion of the other line keeps its own).
+            line.work = MinutesToWorkUnits(old.Work());
+            line.actualWork = MinutesToWorkUnits(old.ActualWork());
+            line.percentWorkComplete = old.PercentWorkComplete();
             line.actualStart = old.ActualStart();
             line.actualFinish = old.ActualFinish();
             line.linkState = kLinkStateCreate;
