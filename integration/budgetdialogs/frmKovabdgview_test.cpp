@@ -318,6 +318,66 @@ TEST_F(BudgetLineBrowser, AMaterialAssignmentTakesItsQuantityAsUnits) {
     EXPECT_EQ(steel.ResourceName(), "MAT.M200 Concrete");
 }
 
+TEST_F(BudgetLineBrowser, ALineMadeInThePlanMayTakeAnotherCostType) {
+    Resource("SUB.S10 Survey", "SUB.S10", "Survey", "LS");
+    WatchingUser user({st::Click(T("NextBL")), st::Click(T("NextBL")), st::Click(T("NextBL")),
+                       st::Pick(T("cmbCostType"), "Subcontracting"), st::Pick(T("cmbCostObj"), "SUB.S10 Survey"),
+                       st::Type(T("txtBudgetQuantity"), "3"), st::Click(T("cmdSave")), st::Click(T("cmdclose"))});
+    Open(deck, user);
+    EXPECT_THAT(user.sights[4].list.at("cmbCostObj"), ElementsAre("SUB.S10 Survey"));
+    EXPECT_EQ(user.sights[4].text.at("txtBudgetQuantity"), ""); // emptied with the cost type
+    EXPECT_EQ(user.sights[5].text.at("txtBudgetUnit"), "LS");
+    EXPECT_EQ(steel.ResourceName(), "SUB.S10 Survey");
+    EXPECT_EQ(steel.Text2() + "|" + steel.Text3() + "|" + steel.Text6() + "|" + steel.Text8() + "|" + steel.Text11(),
+              "4|SUB.S10|3|2|Survey");
+    EXPECT_DOUBLE_EQ(steel.Units(), 3);
+}
+
+TEST_F(BudgetLineBrowser, ANoLinkLineShownAfterAnotherCostTypeIsNotSaved) {
+    ole.SetText8("1");
+    WatchingUser user({st::Click(T("BottomBL")), st::Click(T("cmdclose"))});
+    Open(deck, user);
+    const Sight& s = user.sights[1];
+    EXPECT_EQ(s.text.at("cmbLnkType") + "|" + s.text.at("cmbCostType"), "No Link|Labor");
+    for (const char* box : {"cmbCostType", "cmbCostObj", "txtBudgetQuantity", "cmbEmpTrg"})
+        EXPECT_FALSE(s.enabled.at(box)) << box;
+}
+
+TEST_F(BudgetLineBrowser, AnotherCostObjectMakesALinkedLineNewOnlyWhenThePlanOwnsQuantities) {
+    // The bolts subtask and the crane assignment, each given the second entry of its list.
+    for (int32_t ownership : {1, 2, 3, 4}) {
+        for (int32_t index : {0, 2}) {
+            bolts.SetText3("MAT.M100");
+            bolts.SetName("Steel bolts");
+            bolts.SetText4("1234");
+            bolts.SetText8("3");
+            if (crane.ResourceName() != "EQP.CR20 Crane") crane.SetResourceName("EQP.CR20 Crane");
+            crane.SetText4("4");
+            crane.SetText8("3");
+            SetProperty("OwnershipChBSAndBudgQty", ownership);
+            app->ViewApply(kKovaBudgetView, true);
+            app->SelectRow(deck.Id(), false);
+            frmKovabdgview& dialog = DefaultInstance<frmKovabdgview>();
+            dialog.Load();
+            dialog.CurrentIndex = index;
+            dialog.DisplayLinkType();
+            dialog.display_from_array(index);
+            dialog.PreviousCostObjectText = dialog.cmbCostObj.Text();
+            dialog.cmbCostObj.SetListIndex(1);
+            dialog.save_current_details();
+            const bool planOwns = ownership == 2 || ownership == 4;
+            const std::string what = "ownership " + std::to_string(ownership) + " line " + std::to_string(index);
+            if (index == 0)
+                EXPECT_EQ(bolts.Text8() + "|" + bolts.Text4(), planOwns ? "2|" : "3|1234") << what;
+            else
+                EXPECT_EQ(crane.Text8() + "|" + crane.Text4(), planOwns ? "2|" : "3|4") << what;
+            EXPECT_EQ(dialog.Records[static_cast<size_t>(index)].LinkType, planOwns ? 2 : 3) << what;
+            dialog.Unload();
+            ReleaseUnloadedForms();
+        }
+    }
+}
+
 TEST_F(BudgetLineBrowser, SavingChecksTheInputAndAlwaysDisablesSave) {
     struct Case {
         int32_t ownership;
