@@ -94,6 +94,15 @@ demo)
     echo "== The edited structure of Office.mpp (row, outline, name)"
     printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Office.mpp" | grep -E '^(winproj> )?  [0-9]+ ' |
         sed 's/^winproj> //'
+    echo "== The budget-line browser on Superstructure of Bridge.mpp in the view \"Kova Proj Budget\": the lines stepped"
+    echo "   through, a cost object and two quantities changed and saved (script: tools/winproj/testdata/budget-browser.script; not saved)"
+    row=$(printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | sed 's/^winproj> //' |
+        awk '$2 == "Superstructure" {print $1; exit}')
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-browser.script" \
+        --transcript browser.transcript Bridge.mpp --view "Kova Proj Budget" --select "$row" --run BudgetLineDetails \
+        --run ConnectionDetails --view "Kova Proj Budget" --select "$row" --run BudgetLineDetails \
+        --select "$((row + 1))" --run BudgetLineDetails --dump >browser-plan.txt)
+    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/browser-plan.txt" | grep -E '^  (charge element|Superstructure) '
     ;;
 test)
     install_missing
