@@ -102,6 +102,15 @@ demo)
     sqlite3 "$KOVA_HOME/erp/DEMO.db" "select project_id, plan_id, ce_id, parent_ce_id, linked_ce_id, description, ce_type,
         obs_element_id, derived_from_sce from charge_element where project_id in ('OFFICE', 'DEPOT')
         order by project_id, plan_id, ce_id"
+    echo "== The budget-line browser on Superstructure of Bridge.mpp in the view \"Kova Proj Budget\": the lines stepped"
+    echo "   through, a cost object and two quantities changed and saved (script: tools/winproj/testdata/budget-browser.script; not saved)"
+    row=$(printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | sed 's/^winproj> //' |
+        awk '$2 == "Superstructure" {print $1; exit}')
+    (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-browser.script" \
+        --transcript browser.transcript Bridge.mpp --view "Kova Proj Budget" --select "$row" --run BudgetLineDetails \
+        --run ConnectionDetails --view "Kova Proj Budget" --select "$row" --run BudgetLineDetails \
+        --select "$((row + 1))" --run BudgetLineDetails --dump >browser-plan.txt)
+    awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/browser-plan.txt" | grep -E '^  (charge element|Superstructure) '
     budget_rows() {
         sqlite3 -header -column "$KOVA_HOME/erp/DEMO.db" "select ce_id, seq_no as line, cost_type as type,
             cost_object, employee, trade_group, required_quantity as required, required_duration as hours,

@@ -202,6 +202,34 @@ void frmConvertResAssgn::EnableCostTypeOptions(msp::Task& task) {
     }
 }
 
+BudgetLineSubtaskSource SubtaskSourceOf(const msp::Assignment& a) {
+    BudgetLineSubtaskSource source;
+    const std::string costTypeText = a.Text(2);
+    source.assignResource = IsConvertibleAssignment(a.ResourceName(), a.Text(3), costTypeText);
+    source.name = a.Text(11);
+    source.costType = costTypeText;
+    source.code = a.Text(3);
+    source.resourceName = a.ResourceName();
+    source.lineNumber = a.Text(4);
+    // A material, subcontracting or sundry line keeps its quantity in the assignment's units, which
+    // the user may have changed; a labour or equipment assignment has no units (0) and keeps it in
+    // its quantity field only.
+    const bool workLine = Trim(costTypeText) == "2" || Trim(costTypeText) == "3";
+    source.quantity = workLine ? a.Text(6) : BudgetNumberText(a.Units());
+    source.unit = a.Text(7);
+    // The assignment gives minutes; the subtask takes the plan's default work unit.
+    source.work = MinutesToWorkUnits(a.Work());
+    source.actualWork = MinutesToWorkUnits(a.ActualWork());
+    source.percentWorkComplete = a.PercentWorkComplete();
+    source.actualStart = a.ActualStart();
+    source.actualFinish = a.ActualFinish();
+    source.notes = a.Notes();
+    source.linkState = a.Text(8);
+    source.start = a.Start();
+    source.finish = a.Finish();
+    return source;
+}
+
 void frmConvertResAssgn::ConvertTaskAssignments(msp::Task& task) {
     // Every assignment present at the start is visited once, however many the conversion deletes.
     for (msp::Assignment a : task.Assignments().Snapshot()) {
@@ -210,29 +238,7 @@ void frmConvertResAssgn::ConvertTaskAssignments(msp::Task& task) {
         CheckBox* box = CostTypeBox(static_cast<int>(platform::automation::Val(Trim(costTypeText))));
         if (!box || box->Value() != vbChecked) continue;
 
-        BudgetLineSubtaskSource source;
-        source.assignResource = IsConvertibleAssignment(a.ResourceName(), a.Text(3), costTypeText);
-        source.name = a.Text(11);
-        source.costType = costTypeText;
-        source.code = a.Text(3);
-        source.resourceName = a.ResourceName();
-        source.lineNumber = a.Text(4);
-        // A material, subcontracting or sundry line keeps its quantity in the assignment's units, which
-        // the user may have changed; a labour or equipment assignment has no units (0) and keeps it in
-        // its quantity field only.
-        const bool workLine = Trim(costTypeText) == "2" || Trim(costTypeText) == "3";
-        source.quantity = workLine ? a.Text(6) : BudgetNumberText(a.Units());
-        source.unit = a.Text(7);
-        // The assignment gives minutes; the subtask takes the plan's default work unit.
-        source.work = MinutesToWorkUnits(a.Work());
-        source.actualWork = MinutesToWorkUnits(a.ActualWork());
-        source.percentWorkComplete = a.PercentWorkComplete();
-        source.actualStart = a.ActualStart();
-        source.actualFinish = a.ActualFinish();
-        source.notes = a.Notes();
-        source.linkState = a.Text(8);
-        source.start = a.Start();
-        source.finish = a.Finish();
+        BudgetLineSubtaskSource source = SubtaskSourceOf(a);
         Err().Clear();
 
         msp::Task subtask;

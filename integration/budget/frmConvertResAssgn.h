@@ -54,6 +54,12 @@ struct BudgetLineSubtaskSource {
     platform::automation::Date finish;
 };
 
+// What the subtask made from budget-line assignment `a` takes over from it: its fields, its quantity
+// (the units of a material, subcontracting or sundry line, the quantity field of a labour or
+// equipment line), its work and progress, its dates, and whether it keeps the resource. The failure
+// of a read is left in Err().
+BudgetLineSubtaskSource SubtaskSourceOf(const platform::msproject::Assignment& a);
+
 // Creates the budget-line subtask of `ceTask` for `source` (or, when the run's DeleteKovaMSPTask is on,
 // rewrites in place the task that already holds its key; when off, that task is detached first) after
 // the last task of the CE task's subtree, one level below it. `newTask` receives the subtask. False

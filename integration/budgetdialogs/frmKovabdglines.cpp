@@ -4,6 +4,7 @@
 #include "integration/budget/KovaBudgetLineTasks.h"
 #include "integration/budget/KovaUpdateBudgetSchedule.h"
 #include "integration/budget/frmConvertResAssgn.h"
+#include "integration/budgetdialogs/BudgetDialogSupport.h"
 #include "integration/core/BudgetLineDetailsCommand.h"
 #include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
@@ -48,17 +49,6 @@ msp::Application* App() {
 void SelectTaskRow(const msp::Task& task) {
     if (!App() || !task) return;
     App()->SelectRow(task.Id(), false, false, false);
-}
-
-// The link value of a task's Text8: its whole number, 0 when the text holds none.
-int32_t LinkValueOf(const std::string& text) {
-    if (text.empty()) return 0;
-    int32_t value = automation::CLng(Variant(text));
-    if (Err().Number != 0) {
-        Err().Clear();
-        return 0;
-    }
-    return value;
 }
 
 // Whether an entry of the list equals the text, both without their outer blanks. An empty text
@@ -128,32 +118,11 @@ void frmKovabdglines::GetConnectProjectCustomProperties() {
                                                          "KovaSunBudgLnAsSubTask"};
     for (size_t i = 0; i < SubTaskDefaults.size(); ++i)
         SubTaskDefaults[i] = ReadFlagProperty(kSubTaskProperties[i]);
-    Variant ownership;
-    if (ReadDocumentProperty("OwnershipChBSAndBudgQty", ownership)) {
-        int32_t value = automation::CLng(ownership);
-        if (Err().Number == 0) Ownership = value;
-    }
-    Err().Clear();
+    Ownership = ReadOwnership(Ownership);
 }
 
 void frmKovabdglines::DetermineLinkedCE() {
-    LinkedCECode = " ";
-    if (!SelectedTask) return;
-    if (!SelectedTask.Text1().empty()) {
-        LinkedCECode = SelectedTask.Text1();
-        return;
-    }
-    while (SelectedTask.OutlineLevel() != 0) {
-        LinkedCETask = SelectedTask.OutlineParent();
-        if (!LinkedCETask) break;
-        if (!LinkedCETask.Text1().empty()) {
-            LinkedCECode = LinkedCETask.Text1();
-            break;
-        }
-        if (LinkedCETask.OutlineLevel() == 0) break;
-        SelectedTask = LinkedCETask;
-    }
-    Err().Clear();
+    Grantry::DetermineLinkedCE(SelectedTask, LinkedCETask, LinkedCECode);
 }
 
 void frmKovabdglines::count_total_budget_lines(int32_t& count) {
@@ -384,8 +353,7 @@ void frmKovabdglines::cmbEmpTrg_Validate(bool& /*Cancel*/) {
 }
 
 void frmKovabdglines::txtBudgetQuantity_KeyPress(int16_t& KeyAscii) {
-    const bool digit = KeyAscii >= '0' && KeyAscii <= '9';
-    if (!digit && KeyAscii != '-' && KeyAscii != '.' && KeyAscii != 8) KeyAscii = 0;
+    KeepQuantityKey(KeyAscii);
 }
 
 void frmKovabdglines::cmdOK_Click() {
@@ -548,28 +516,7 @@ void frmKovabdglines::InsertAsResourceAssignment() {
     for (msp::Assignment existing : SelectedTask.Assignments().Snapshot()) {
         const std::string name = existing.ResourceName();
         if (name != cmbCostObj.Text() && !(costIndex == kCostIndexLabor && name == cmbEmpTrg.Text())) continue;
-        BudgetLineSubtaskSource moved;
-        moved.name = existing.Text11();
-        moved.costType = existing.Text2();
-        moved.code = existing.Text3();
-        moved.resourceName = name;
-        moved.lineNumber = existing.Text4();
-        // Material, subcontracting and sundry lines hold their quantity as the units; a labour or
-        // equipment line holds work there and its quantity only in its field.
-        moved.quantity = moved.costType == "2" || moved.costType == "3" ? existing.Text6()
-                                                                          : BudgetNumberText(existing.Units());
-        moved.unit = existing.Text7();
-        // The assignment holds minutes; the subtask is given the plan's default work unit.
-        moved.work = MinutesToWorkUnits(existing.Work());
-        moved.actualWork = MinutesToWorkUnits(existing.ActualWork());
-        moved.percentWorkComplete = existing.PercentWorkComplete();
-        moved.actualStart = existing.ActualStart();
-        moved.actualFinish = existing.ActualFinish();
-        moved.notes = existing.Notes();
-        moved.linkState = existing.Text8();
-        moved.assignResource = IsConvertibleAssignment(name, moved.code, moved.costType);
-        moved.start = existing.Start();
-        moved.finish = existing.Finish();
+        BudgetLineSubtaskSource moved = SubtaskSourceOf(existing);
         Err().Clear();
         msp::Task subtask;
         // The assignment goes only once its subtask stands: otherwise it stays the line's one holder.

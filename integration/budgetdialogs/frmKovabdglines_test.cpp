@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "integration/budget/BudgetTestSupport.h"
+#include "integration/budgetdialogs/BudgetDialogTestSupport.h"
 #include "integration/core/BudgetLineDetailsCommand.h"
 #include "integration/core/CommandFrame.h"
 #include "platform/forms/MsgBox.h"
@@ -28,45 +28,13 @@ std::string T(const char* control) {
     return std::string("frmKovabdglines.") + control;
 }
 
-// What the dialog showed when it waited for the user: per control its text (or caption) and
-// whether it could be used.
-struct Sight {
-    std::map<std::string, std::string> text;
-    std::map<std::string, bool> enabled;
-    std::map<std::string, std::vector<std::string>> list;
-    std::map<std::string, bool> option;
-};
+using test::Sight;
+using WatchingUser = test::WatchingUser<frmKovabdglines>;
 
-class WatchingUser : public ScriptedUser {
-public:
-    using ScriptedUser::ScriptedUser;
-    std::vector<Sight> sights;
-    UserAction NextAction(Form& form) override {
-        if (auto* dialog = dynamic_cast<frmKovabdglines*>(&form)) sights.push_back(Look(*dialog));
-        return ScriptedUser::NextAction(form);
-    }
-    static Sight Look(frmKovabdglines& d) {
-        Sight s;
-        for (Control* c : d.Controls()) s.enabled[c->Name()] = c->EffectiveEnabled();
-        for (TextBox* t : {&d.txtLinkedCE, &d.txtBudgetLine, &d.txtBudgetQuantity, &d.txtBudgetUnit})
-            s.text[t->Name()] = t->Text();
-        for (ComboBox* c : {&d.cmbLnkType, &d.cmbCostType, &d.cmbCostObj, &d.cmbEmpTrg}) {
-            s.text[c->Name()] = c->Text();
-            for (int i = 0; i < c->ListCount(); ++i) s.list[c->Name()].push_back(c->List(i));
-        }
-        s.option["optSubtask"] = d.optSubtask.Value();
-        s.option["optResAssgnt"] = d.optResAssgnt.Value();
-        return s;
-    }
-};
-
-class BudgetLineDialog : public test::BudgetFixture {
+class BudgetLineDialog : public test::BudgetDialogFixture {
 protected:
     void SetUp() override {
-        BudgetFixture::SetUp();
-        app->ViewEditSingle(kKovaGanttView, true, true, "Entry");
-        app->ViewEditSingle("Kova Proj Resources", true, false, "Entry");
-        app->ViewApply(kKovaGanttView, true);
+        BudgetDialogFixture::SetUp();
         bridge = Charge("Bridge", 1, "BR", "Project Cost Account");
         deck = Charge("Deck", 2, "BR.10", "Work Package");
         bolts = Line("Steel bolts", 3, "1", "MAT.M100", "3");
@@ -97,37 +65,6 @@ protected:
         InstallBudgetLineDialog();
         ASSERT_EQ(Err().Number, 0) << Err().Description;
     }
-    void TearDown() override {
-        DiscardAllForms();
-        ShowBudgetLineDialog = nullptr;
-        ShowBudgetLineBrowser = nullptr;
-        BudgetFixture::TearDown();
-    }
-
-    msp::Task Charge(const std::string& name, int level, const std::string& code, const std::string& type) {
-        msp::Task t = AddTask(name, level, code);
-        t.SetText10(type);
-        return t;
-    }
-    msp::Task Line(const std::string& name, int level, const std::string& costType, const std::string& code,
-                   const std::string& link) {
-        msp::Task t = AddTask(name, level);
-        t.SetText2(costType);
-        t.SetText3(code);
-        t.SetText8(link);
-        return t;
-    }
-    msp::Resource Resource(const std::string& name, const std::string& code, const std::string& description,
-                           const std::string& unit) {
-        msp::Resource r = AddResource(name, code);
-        r.SetText3(description);
-        r.SetText1(unit);
-        return r;
-    }
-    void SetProperty(const char* name, const platform::automation::Variant& value) {
-        Plan().CustomDocumentProperties().Item(name).SetValue(value);
-    }
-
     // Opens the dialog on `task` as the command does, and lets `user` work it.
     void Open(const msp::Task& task, WatchingUser& user, const std::string& tag = "") {
         app->ViewApply(kKovaGanttView, true);
@@ -142,20 +79,6 @@ protected:
         EXPECT_FALSE(IsFormLoaded<frmKovabdglines>());
         ASSERT_FALSE(user.sights.empty());
     }
-    std::vector<std::string> Boxes(const WatchingUser& user) {
-        std::vector<std::string> out;
-        for (const auto& box : user.transcript().Boxes()) out.push_back(box.box.title + ": " + box.box.prompt);
-        return out;
-    }
-    // "name|Text2|Text3|Text4|Text6|Text7|Text8|Text20|level|resources" of a task.
-    static std::string Fields(const msp::Task& t) {
-        std::string resources;
-        for (msp::Assignment a : t.Assignments()) resources += (resources.empty() ? "" : ",") + a.ResourceName();
-        return t.Name() + "|" + t.Text2() + "|" + t.Text3() + "|" + t.Text4() + "|" + t.Text6() + "|" + t.Text7() +
-               "|" + t.Text8() + "|" + t.Text20() + "|" + std::to_string(t.OutlineLevel()) + "|" + resources;
-    }
-
-    platform::os::TempKovaHome home;
     msp::Task bridge, deck, bolts, welding, piers, spans, concrete;
     msp::Resource anna;
 };

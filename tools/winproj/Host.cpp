@@ -8,6 +8,7 @@
 #include "integration/budget/frmSaveBaseline.h"
 #include "integration/budget/frmSyncOptions.h"
 #include "integration/budgetdialogs/frmKovabdglines.h"
+#include "integration/budgetdialogs/frmKovabdgview.h"
 #include "integration/chargestructure/frmKovaChargeElements.h"
 #include "integration/connect/ConnectRun.h"
 #include "integration/core/KovaMSP.h"
@@ -71,6 +72,7 @@ bool MakeServerClassesCreatable() {
     Grantry::InstallSaveBaselineDialog();
     Grantry::InstallChargeElementDialog();
     Grantry::InstallBudgetLineDialog();
+    Grantry::InstallBudgetLineBrowser();
     return true;
 }
 

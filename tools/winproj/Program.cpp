@@ -26,21 +26,23 @@ using platform::automation::Err;
 namespace {
 
 const char* const kUsage =
-    "usage: winproj [--home DIR] [--script FILE] [--transcript FILE] [PLAN.mpp] [--select ROW | --run MACRO]... "
-    "[--dump]\n";
+    "usage: winproj [--home DIR] [--script FILE] [--transcript FILE] [PLAN.mpp]\n"
+    "               [--view NAME | --select ROW | --run MACRO]... [--dump]\n";
 const char* const kHelp =
     "Plays the planning program of the machine folder (--home, else $KOVA_HOME, else ~/.kova) with a new\n"
     "plan or the one named. Without --script, --run or --dump it is a prompt at the terminal (type help\n"
     "there); with them a scripted run: the script answers the dialogs and boxes, --run runs macros of the\n"
-    "global template, --select clicks a row of the active view before the next macro, --dump prints the\n"
-    "active plan, --transcript writes what the user saw.\n";
+    "global template, --view applies a view and --select clicks a row of the active view before the next\n"
+    "macro, --dump prints the active plan, --transcript writes what the user saw.\n";
 
 struct CommandLine {
     std::string home, script, transcript, plan;
-    // The user's steps in order: a macro to run, or (select) a row of the active view to click.
+    // The user's steps in order: a macro to run, or (select) a row of the active view to click, or
+    // (view) a view to apply.
     struct Step {
         bool select = false;
         std::string value;
+        bool view = false;
     };
     std::vector<Step> macros;
     bool dump = false, help = false;
@@ -80,6 +82,10 @@ bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string&
                 return false;
             }
             line.macros.push_back({true, row});
+        } else if (arg == "--view") {
+            std::string view;
+            if (!value(view)) return false;
+            line.macros.push_back({false, view, true});
         } else if (arg == "--dump") {
             line.dump = true;
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
@@ -180,6 +186,14 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
             RunConsole(host, in, out);
         } else if (status == 0) {
             for (const CommandLine::Step& step : line.macros) {
+                if (step.view) {
+                    host.app().ViewApply(step.value, true);
+                    if (Err().Number == 0) continue;
+                    err << "winproj: cannot apply the view " << step.value << ": " << Err().Description << "\n";
+                    status = 2;
+                    Err().Clear();
+                    break;
+                }
                 if (!step.select) {
                     host.RunMacro(step.value);
                     continue;
