@@ -150,12 +150,12 @@ test)
 test-sanitize)
     # The tests built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/; any report
     # ends the test that made it. To stay within the time of a CI run this builds and runs the tests of
-    # the stand-ins and the data library (where files, dates and numbers are read); KOVA_SANITIZE_ALL=1
-    # builds and runs every test.
+    # the stand-ins, the data library and the integration's core and connect (where files, dates and
+    # numbers are read); KOVA_SANITIZE_ALL=1 builds and runs every test.
     install_missing
     targets=(platform_automation_tests platform_os_tests platform_forms_tests platform_msproject_tests
-             platform_middleware_tests dataobjects_tests)
-    pattern='^(platform_|dataobjects\.)'
+             platform_middleware_tests dataobjects_tests integration_core_tests integration_connect_tests)
+    pattern='^(platform_|dataobjects\.|integration_core\.|integration_connect\.)'
     if [ -n "${KOVA_SANITIZE_ALL:-}" ]; then
         targets=(all)
         pattern='.'
@@ -163,7 +163,8 @@ test-sanitize)
     if [ ! -f build-asan/CMakeCache.txt ]; then
         generator=()
         command -v ninja >/dev/null && generator=(-G Ninja)
-        cmake -S . -B build-asan "${generator[@]}" ${KOVA_CMAKE_ARGS:-} -DKOVA_SANITIZE=ON
+        cmake -S . -B build-asan "${generator[@]}" ${KOVA_CMAKE_ARGS:-} -DKOVA_SANITIZE=ON \
+            -DKOVA_PRECOMPILE_TEST_HEADERS=ON
     fi
     cmake --build build-asan -j"$(nproc)" --target "${targets[@]}"
     ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" \

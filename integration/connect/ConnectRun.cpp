@@ -1,5 +1,9 @@
 #include "integration/connect/ConnectRun.h"
 
+#include <cmath>
+#include <optional>
+
+#include "dataobjects/KovaProjectData.h"
 #include "dataobjects/LibrarySupport.h"
 #include "integration/chargestructure/ConnectStructureStep.h"
 #include "integration/chargestructure/SendChargeStructure.h"
@@ -82,6 +86,19 @@ void CloseRunWindows(frmConnectProject& dialog) {
     Err() = before;
 }
 
+// The plan is scheduled from the ERP project's start, as the planning program schedules a project
+// from its start date: the tasks that bring no dates of their own take it, and the plan's start
+// agrees with its tasks instead of staying the day the plan was made. A start without a time of day
+// (the data library reads midnight as 00:00:01) begins at 08:00, as a new plan's does. Nothing when
+// the ERP has no start.
+std::optional<platform::automation::Date> ScheduleStart() {
+    if (!CurrentProjectData || CurrentProjectData->StartDate.IsZero()) return std::nullopt;
+    platform::automation::Date start = CurrentProjectData->StartDate;
+    if (start.TimePart() * 86400.0 < 59.5)
+        start = platform::automation::Date(std::floor(start.Serial()) + 8.0 / 24.0);
+    return start;
+}
+
 } // namespace
 
 ConnectRunSteps& ConnectRunHooks() {
@@ -147,6 +164,7 @@ void RunConnect(frmConnectProject& dialog) {
     if (platform::msproject::Application* app = App()) {
         platform::msproject::ProjectSummaryInfoArgs args;
         args.Calendar = AvailabilityCalendarName(choices.availabilityType);
+        args.Start = ScheduleStart();
         app->ProjectSummaryInfo(args);
     }
 

@@ -61,6 +61,7 @@ struct StepCalls {
     std::optional<std::pair<bool, bool>> labor;
     std::optional<std::string> standardElements;
     std::optional<std::string> projectWhenBuilding; // KovaProject as the structure step found it
+    std::optional<platform::automation::Date> startWhenBuilding; // the plan's start, likewise
 };
 
 class ConnectRunTest : public test::ConnectFixture {
@@ -93,6 +94,7 @@ protected:
         };
         hooks.buildStructure = [this](const ConnectChoices&) {
             calls.projectWhenBuilding = Property("KovaProject");
+            calls.startWhenBuilding = Plan().Start();
         };
     }
     void TearDown() override {
@@ -192,6 +194,11 @@ TEST_F(ConnectRunTest, ConnectsThePlanWithTheDialogsChoices) {
     EXPECT_EQ(calls.labor, std::make_optional(std::make_pair(true, true)));
     EXPECT_EQ(calls.standardElements, std::make_optional(std::string("7")));
     EXPECT_EQ(calls.projectWhenBuilding, std::make_optional(std::string("BRIDGE")));
+    // The plan is scheduled from the ERP project's start (a date alone: from 08:00) before the
+    // structure's tasks come in.
+    const platform::automation::Date start = platform::automation::Date::FromParts(2024, 3, 1, 8, 0, 0);
+    EXPECT_EQ(Plan().Start(), start);
+    EXPECT_EQ(calls.startWhenBuilding, std::make_optional(start));
 
     // Progress, in the window and in the log; both windows are gone.
     const std::vector<std::string> shown = user.transcript().Progress("frmIntegrationStatus.lblStatus");

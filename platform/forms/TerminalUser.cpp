@@ -44,6 +44,7 @@ bool TerminalUser::ReadLine(std::string& line) {
 }
 
 UserAction TerminalUser::NextAction(Form& form) {
+    OtherOutput();
     out_ << "\n[" << form.Name() << "] " << form.Caption << "\n";
     for (const std::string& line : DescribeForm(form))
         out_ << "  " << line << "\n";
@@ -100,6 +101,7 @@ UserAction TerminalUser::NextAction(Form& form) {
 }
 
 int32_t TerminalUser::AnswerBox(const MsgBoxSpec& box) {
+    OtherOutput();
     std::string icon = IconName(box.Icon());
     out_ << "\n+-- " << box.title << (icon.empty() ? "" : " [" + icon + "]") << "\n";
     for (const std::string& line : TextLines(box.prompt))
@@ -135,6 +137,7 @@ int32_t TerminalUser::AnswerBox(const MsgBoxSpec& box) {
 }
 
 std::optional<std::string> TerminalUser::AnswerPrompt(const std::string& prompt, const std::string& title) {
+    OtherOutput();
     out_ << "\n"
          << (title.empty() ? "" : title + ": ") << prompt << " (an empty line cancels)\ntext> " << std::flush;
     std::string line;
@@ -143,11 +146,22 @@ std::optional<std::string> TerminalUser::AnswerPrompt(const std::string& prompt,
 }
 
 void TerminalUser::Refused(Form&, const UserAction&, const std::string& reason) {
+    OtherOutput();
     out_ << "! " << reason << "\n";
 }
 
 void TerminalUser::Recorded(TranscriptKind kind, const std::string& line) {
-    if (kind == TranscriptKind::Refresh || kind == TranscriptKind::Note) out_ << line << "\n";
+    if (kind == TranscriptKind::Note) {
+        OtherOutput();
+        out_ << line << "\n";
+    } else if (kind == TranscriptKind::Refresh) {
+        // "refresh frmX.lblY: Label ..." repaints a control, "refresh frmX" (then its changes) a form.
+        const std::string first = line.substr(0, line.find('\n'));
+        std::string& shown = shownRepaints_[first.substr(0, first.find(": "))];
+        if (shown == line) return;
+        shown = line;
+        out_ << line << "\n";
+    }
 }
 
 } // namespace platform::forms

@@ -5,9 +5,13 @@
 // "tab tsrConnect Resources", "close"; "help" lists them). A message box is printed with its title,
 // icon, text and buttons and answered by a button's name or first letter (an empty line takes the
 // default button); a text prompt is answered by a line (an empty line cancels). Progress texts that
-// the system repaints are printed as they come. At the end of the input forms are abandoned, boxes
+// the system repaints are printed as they come; a repaint that shows a control as its last printed
+// repaint did, with nothing else printed since, changes nothing on the screen and is not printed
+// again (the transcript keeps every repaint). At the end of the input forms are abandoned, boxes
 // backed out of and prompts cancelled, as when the person goes away.
 #include <iosfwd>
+#include <map>
+#include <string>
 
 #include "platform/forms/UserDriver.h"
 
@@ -25,8 +29,11 @@ public:
 
 private:
     bool ReadLine(std::string& line); // false at the end of the input
+    // Something other than a repaint goes to the screen: the repaints printed so far scroll away.
+    void OtherOutput() { shownRepaints_.clear(); }
     std::istream& in_;
     std::ostream& out_;
+    std::map<std::string, std::string> shownRepaints_; // per repainted control (or form): its last line
 };
 
 } // namespace platform::forms

@@ -133,15 +133,36 @@ TEST_F(TerminalUserTest, AtTheEndOfInputFormsAreAbandonedAndPromptsCancelled) {
 }
 
 TEST_F(TerminalUserTest, ProgressTextsArePrintedAsTheyAreRepainted) {
-    std::istringstream in;
+    std::istringstream in("\n");
     std::ostringstream out;
     TerminalUser person(in, out);
     ScopedUser on(person);
     frmTerminal& f = DefaultInstance<frmTerminal>();
     f.Show();
+    const std::string calendars = "refresh frmTerminal.lblName: Label \"Transferring Base Calendars ...\"\n";
     f.lblName.Caption = "Transferring Base Calendars ...";
     f.lblName.Refresh();
-    EXPECT_EQ(out.str(), "refresh frmTerminal.lblName: Label \"Transferring Base Calendars ...\"\n");
+    EXPECT_EQ(out.str(), calendars);
+
+    // A run repaints its label after each step as well: the screen shows no change, nothing is printed.
+    f.lblName.Refresh();
+    f.lblName.Refresh();
+    EXPECT_EQ(out.str(), calendars);
+    // Another control's repaint leaves the label's as it was on the screen.
+    f.cmdAsk.Refresh();
+    f.lblName.Refresh();
+    const std::string ask = "refresh frmTerminal.cmdAsk: CommandButton \"&Ask\"\n";
+    EXPECT_EQ(out.str(), calendars + ask);
+    f.lblName.Caption = "Transferring Resources/Cost Objects...";
+    f.lblName.Refresh();
+    const std::string resources = "refresh frmTerminal.lblName: Label \"Transferring Resources/Cost Objects...\"\n";
+    EXPECT_EQ(out.str(), calendars + ask + resources);
+    // Once something else was printed, the same repaint shows again.
+    MsgBox("Done", vbOKOnly, "T");
+    out.str("");
+    f.lblName.Refresh();
+    EXPECT_EQ(out.str(), resources);
+    EXPECT_EQ(person.transcript().Progress("frmTerminal.lblName").size(), 6u); // the transcript keeps each one
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <fstream>
+#include <vector>
 #include <sstream>
 #include <unistd.h>
 
@@ -106,9 +107,15 @@ bool WriteFileAtomically(const std::filesystem::path& path, const std::string& b
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    bytes = buffer.str();
+    // Program files of a hundred megabytes are read too: in large pieces, into room made once.
+    std::string data;
+    std::error_code ec;
+    if (const auto size = std::filesystem::file_size(path, ec); !ec) data.reserve(size);
+    std::vector<char> piece(1 << 20);
+    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0)
+        data.append(piece.data(), static_cast<size_t>(in.gcount()));
+    if (in.bad()) return false;
+    bytes = std::move(data);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -112,7 +113,7 @@ class Console {
 public:
     Console(Host& host, std::istream& in, std::ostream& out) : host_(host), in_(in), out_(out) {}
 
-    void Run() {
+    int Run() {
         ShowActive();
         out_ << "Type \"help\" for the commands.\n";
         std::string line;
@@ -120,15 +121,91 @@ public:
             out_ << "winproj> " << std::flush;
             if (!std::getline(in_, line)) {
                 out_ << "\n";
+                Leave();
                 break;
             }
             if (!line.empty() && line.back() == '\r') line.pop_back();
             Execute(Words(line));
             Report();
         }
+        return notAsAsked_ ? 1 : 0;
     }
 
 private:
+    bool InputEnded() const { return !in_; }
+
+    // A plan whose closing would lose something: unsaved, and either stored already or holding work.
+    static bool HasChanges(const msp::Project& plan) {
+        const bool changed = !plan.Saved() && (!plan.Path().empty() || plan.Tasks().Count() > 0 ||
+                                              plan.Resources().Count() > 0 ||
+                                              plan.CustomDocumentProperties().Count() > 0);
+        Err().Clear();
+        return changed;
+    }
+
+    // The person leaves (quit, Exit, the end of the input): each changed plan is asked about, as the
+    // planning program asks when it is closed. False when the person cancelled: the session goes on.
+    bool Leave() {
+        std::vector<msp::Project> plans;
+        for (int32_t i = 1; i <= host_.app().Projects().Count(); ++i)
+            plans.push_back(host_.app().Projects().Item(i));
+        for (const msp::Project& plan : plans)
+            if (!Settle(plan)) return false;
+        return true;
+    }
+
+    // A plan about to close, asked about when it has changes: Yes saves it (a never-saved one through
+    // the Save As dialog), No lets the changes go, Cancel keeps it open. When the input has ended the
+    // question cannot be answered: the changes are kept in a copy beside the plan, whose own file stays
+    // as it was last saved. False when the plan is to stay open.
+    bool Settle(const msp::Project& plan) {
+        if (!HasChanges(plan)) return true;
+        const int32_t answer = forms::MsgBox("Do you want to save changes to " + plan.Name() + "?",
+                                             forms::vbYesNoCancel + forms::vbExclamation, kHostTitle);
+        Err().Clear();
+        if (InputEnded()) return KeepChanges(plan);
+        if (answer == forms::vbNo) return true;
+        if (answer == forms::vbCancel) return false;
+        if (host_.SavePlan(plan)) return true;
+        if (InputEnded()) return KeepChanges(plan);
+        Report(); // a failed save says why; a cancelled Save As says nothing
+        return false;
+    }
+
+    // The changes of a plan that no one is there to ask about, saved under a name of their own beside
+    // the plan (a never-saved or server plan: in the working folder), never over another file.
+    bool KeepChanges(const msp::Project& plan) {
+        notAsAsked_ = true;
+        const std::string name = plan.Name(), folder = plan.Path();
+        std::filesystem::path where = folder.empty() || folder.front() == '<'
+                                          ? std::filesystem::current_path()
+                                          : std::filesystem::path(folder);
+        std::string stem = std::filesystem::path(name).stem().string();
+        if (Lower(std::filesystem::path(name).extension().string()) != ".mpp") stem = name;
+        std::filesystem::path copy = where / (stem + ".unsaved.mpp");
+        for (int n = 2; std::filesystem::exists(copy); ++n)
+            copy = where / (stem + ".unsaved-" + std::to_string(n) + ".mpp");
+        const bool stored = !folder.empty();
+        if (host_.SavePlan(plan, copy.string())) {
+            out_ << "! the input ended before the question was answered: the changes to " << name
+                 << " are kept in " << copy.string()
+                 << (stored ? "; the plan's own file is as it was last saved" : "") << "\n";
+        } else {
+            out_ << "! the input ended before the question was answered, and the changes to " << name
+                 << " could not be kept in " << copy.string() << ": " << Err().Description << "\n";
+        }
+        Err().Clear();
+        return true;
+    }
+
+    // The person closes the active plan: asked about its changes as when the program ends.
+    void CloseActive() {
+        if (!NeedsPlan()) return;
+        if (!Settle(host_.app().ActiveProject())) return;
+        host_.app().FileClose(msp::pjDoNotSave);
+        if (Err().Number == 0) ShowActive();
+    }
+
     void ShowActive() {
         msp::Application& app = host_.app();
         if (app.Projects().Count() == 0) {
@@ -160,7 +237,7 @@ private:
         if (command == "help" || command == "?") {
             out_ << kHelp;
         } else if (command == "quit" || command == "exit") {
-            quit_ = true;
+            quit_ = Leave();
         } else if (command == "menu") {
             Menu(words);
         } else if (command == "toolbar") {
@@ -201,9 +278,7 @@ private:
             app.FileSaveAs(FullPath(arg));
             if (Err().Number == 0) ShowActive();
         } else if (command == "close") {
-            if (!NeedsPlan()) return;
-            app.FileClose(msp::pjPromptSave);
-            if (Err().Number == 0) ShowActive();
+            CloseActive();
         } else if (command == "plans") {
             msp::Projects plans = app.Projects();
             std::string active = plans.Count() > 0 ? app.ActiveProject().Name() : std::string();
@@ -346,9 +421,7 @@ private:
             app.FileOpen(FullPath(*path));
             if (Err().Number == 0) ShowActive();
         } else if (item == "Close") {
-            if (!NeedsPlan()) return;
-            app.FileClose(msp::pjPromptSave);
-            if (Err().Number == 0) ShowActive();
+            CloseActive();
         } else if (item == "Save") {
             if (!NeedsPlan()) return;
             app.FileSave();
@@ -360,7 +433,7 @@ private:
             app.FileSaveAs(FullPath(*path));
             if (Err().Number == 0) ShowActive();
         } else if (item == "Exit") {
-            quit_ = true;
+            quit_ = Leave();
         } else {
             out_ << "! " << item << " is not available here\n";
         }
@@ -370,6 +443,7 @@ private:
     std::istream& in_;
     std::ostream& out_;
     bool quit_ = false;
+    bool notAsAsked_ = false; // the input ended with changes no one could be asked about
 };
 
 } // namespace
@@ -380,8 +454,8 @@ void PrintBanner(Host& host, std::ostream& out) {
         << app.UILanguage() << ", program folder " << app.Path() << "\n";
 }
 
-void RunConsole(Host& host, std::istream& in, std::ostream& out) {
-    Console(host, in, out).Run();
+int RunConsole(Host& host, std::istream& in, std::ostream& out) {
+    return Console(host, in, out).Run();
 }
 
 } // namespace winproj

@@ -22,7 +22,10 @@ namespace winproj {
 // "winproj: Microsoft Project 11.0, user-interface language 1033, program folder ...".
 void PrintBanner(Host& host, std::ostream& out);
 
-// Reads commands until "quit" (or the menu's Exit) or the end of the input.
-void RunConsole(Host& host, std::istream& in, std::ostream& out);
+// Reads commands until "quit" (or the menu's Exit) or the end of the input. Before the session ends
+// (and at "close") each plan with unsaved changes is asked about, Yes/No/Cancel; at the end of the
+// input, where no one can answer, its changes are kept in "NAME.unsaved.mpp" beside it. 1 when that
+// happened, else 0.
+int RunConsole(Host& host, std::istream& in, std::ostream& out);
 
 } // namespace winproj

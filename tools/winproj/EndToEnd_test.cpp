@@ -357,6 +357,62 @@ TEST_F(EndToEnd, ARegistryOrTemplateThatCannotBeWrittenIsReported) {
     EXPECT_EQ(ReadFile(global), before);
 }
 
+// A person who leaves the prompt, or closes a plan, with unsaved changes is asked as the planning
+// program asks; where the input ends before an answer, the changes are kept in a copy beside the plan
+// and the plan's own file stays as it was, with exit code 1.
+TEST_F(EndToEnd, UnsavedChangesAreAskedAboutAndNeverLostSilently) {
+    const fs::path plan = home.path() / "Plan.mpp", copy = home.path() / "Plan.unsaved.mpp";
+    const std::string question = "Do you want to save changes to Plan.mpp?";
+    struct Case {
+        std::string name;
+        std::string input;     // after the plan is opened
+        bool asked;            // the question was shown
+        int exitCode;
+        bool saved;            // Plan.mpp holds the task "New"
+        bool kept;             // Plan.unsaved.mpp holds it
+        std::string said = {}; // part of the output
+    } cases[] = {
+        {"yes saves", "add New\nquit\ny\n", true, 0, true, false},
+        {"no lets the changes go", "add New\nquit\nno\n", true, 0, false, false},
+        {"cancel goes on", "add New\nquit\ncancel\nplans\nsave\nquit\n", true, 0, true, false, "(not saved)"},
+        {"the menu's Exit asks", "add New\nmenu 11\nyes\n", true, 0, true, false},
+        {"the input ends at the question", "add New\nquit\n", true, 1, false, true, "are kept in " + copy.string()},
+        {"the input ends at the prompt", "add New\n", true, 1, false, true, "own file is as it was"},
+        {"close asks too", "add New\nclose\n", true, 1, false, true},
+        {"nothing changed", "quit\n", false, 0, false, false},
+        {"saved already", "add New\nsave\n", false, 0, true, false},
+    };
+    // The plan files hold the tasks' names as quoted texts.
+    auto holds = [](const fs::path& file, const std::string& task) {
+        return ReadFile(file).find("\"" + task + "\"") != std::string::npos;
+    };
+    const fs::path original = home.path() / "Original.mpp";
+    ASSERT_EQ(Winproj({original.string()}, "add Old\nsave\nquit\n").exitCode, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(copy);
+        fs::copy_file(original, plan, fs::copy_options::overwrite_existing);
+        Result run = Winproj({plan.string()}, c.input);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+        EXPECT_EQ(run.out.find(question) != std::string::npos, c.asked) << run.out;
+        EXPECT_NE(run.out.find(c.said), std::string::npos) << run.out;
+        EXPECT_TRUE(holds(plan, "Old"));
+        EXPECT_EQ(holds(plan, "New"), c.saved);
+        EXPECT_EQ(fs::exists(copy), c.kept);
+        if (c.kept) EXPECT_TRUE(holds(copy, "Old") && holds(copy, "New"));
+    }
+    // A plan never saved is saved through the Save As dialog, or kept in the working folder when the
+    // input ends there; a copy never replaces another file.
+    Result named = Winproj({}, "add New\nquit\ny\nNamed.mpp\n");
+    EXPECT_EQ(named.exitCode, 0) << named.out;
+    EXPECT_TRUE(holds(home.path() / "Named.mpp", "New"));
+    std::ofstream(home.path() / "Project1.unsaved.mpp") << "someone's file";
+    Result unnamed = Winproj({}, "add New\nquit\ny\n");
+    EXPECT_EQ(unnamed.exitCode, 1) << unnamed.out;
+    EXPECT_EQ(ReadFile(home.path() / "Project1.unsaved.mpp"), "someone's file");
+    EXPECT_TRUE(holds(home.path() / "Project1.unsaved-2.mpp", "New")) << unnamed.out;
+}
+
 // Installer code reads the planning program's major version from its file.
 TEST(Program, CarriesItsFileVersion) {
     platform::os::FileVersion version;

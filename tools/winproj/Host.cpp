@@ -152,7 +152,28 @@ bool Host::HasActivationCode() const {
     return present;
 }
 
+bool Host::SavePlan(msp::Project plan, const std::string& path) {
+    Err().Clear();
+    msp::Project active = app_->ActiveProject();
+    Err().Clear();
+    closing_ = true;
+    plan.Activate();
+    if (Err().Number == 0) {
+        if (path.empty())
+            app_->FileSave();
+        else
+            app_->FileSaveAs(path);
+    }
+    const automation::ErrObject outcome = Err();
+    Err().Clear();
+    if (active && active != plan) active.Activate();
+    closing_ = false;
+    Err() = outcome;
+    return Err().Number == 0 && plan.Saved();
+}
+
 void Host::PlanActivated(const msp::Project& plan) {
+    if (closing_) return;
     HostLine("activate " + forms::Quote(plan.Name()));
     // The activation code's own macro does not start it again, and whatever it does, the call that
     // activated the plan sees its own outcome only.

@@ -64,6 +64,12 @@ public:
     // Whether the global template holds the installed activation code that runs KovaProjectOpen.
     bool HasActivationCode() const;
 
+    // Saves a plan the program is about to close: as FileSave does (a never-saved or read-only plan
+    // through the Save As dialog), or, with `path`, under that name. It becomes the active plan for the
+    // save only, unseen by the integration (no activation macro runs). True when it is saved; otherwise
+    // the reason, if any (a cancelled Save As has none), is in Err().
+    bool SavePlan(platform::msproject::Project plan, const std::string& path = {});
+
 private:
     void PlanActivated(const platform::msproject::Project& plan);
     void MacroFailed(const std::string& text);
@@ -71,6 +77,7 @@ private:
     std::shared_ptr<platform::msproject::Application> app_;
     int macroDepth_ = 0;
     bool activating_ = false;
+    bool closing_ = false; // plans become active only to be saved before they close
     int macroFailures_ = 0;
 };
 

@@ -183,7 +183,7 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
             }
         }
         if (status == 0 && !line.Scripted()) {
-            RunConsole(host, in, out);
+            status = RunConsole(host, in, out);
         } else if (status == 0) {
             for (const CommandLine::Step& step : line.macros) {
                 if (step.view) {
