@@ -43,7 +43,6 @@ const char* const kHelp =
     "  select ROW          make a row of the active view the selection and active cell\n"
     "  outline             the active plan's task outline\n"
     "  task ID             one task's fields\n"
-    "  select ROW          make a row of the active view the selected one\n"
     "  add NAME [BEFORE]   a new task at the end (or before row BEFORE)\n"
     "  set ID FIELD VALUE  a task's field (Name, Text1, Flag2, Start, ...); true/false for flags\n"
     "  indent ID | outdent ID   a task one outline level down or up, with its subtasks\n"
@@ -290,9 +289,6 @@ private:
         } else if (command == "activate") {
             app.WindowActivate(arg);
             if (Err().Number == 0) ShowActive();
-        } else if (command == "select") {
-            if (!NeedsPlan()) return;
-            app.SelectRow(std::atoi(arg.c_str()), false);
         } else if (command == "outline") {
             if (NeedsPlan()) PrintOutline(app.ActiveProject(), out_);
         } else if (command == "task") {
