@@ -4,8 +4,8 @@
 # the ERP owns the quantities (and drops an edit by moving on), then, the ownership passed to the
 # plan, changes two quantities; last the single-line dialog's "&More..." opens the browser from the
 # Gantt view. The transcript and the plan's tasks and assignments are compared with expected files.
-# The plan is not saved: a synchronisation that is to send the changes goes into the same run, its
-# macro before --dump and its answers at the end of the script.
+# Last a synchronisation in the same run sends the changes, and the ERP's budget lines of
+# Superstructure are compared too.
 # Usage: budget_browser_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
 . "$(dirname "$0")/demo_machine.sh" "$@"
 "$winproj" --script "$source/testdata/demo-connect.script" --run ConnectProject >/dev/null ||
@@ -14,12 +14,15 @@
 "$winproj" --script "$expected/budget-browser.script" --transcript browser.transcript "$KOVA_HOME/Bridge.mpp" \
     --view "Kova Proj Budget" --select 14 --run BudgetLineDetails --run ConnectionDetails \
     --view "Kova Proj Budget" --select 14 --run BudgetLineDetails \
-    --select 15 --run BudgetLineDetails --dump >dump.txt ||
+    --select 15 --run BudgetLineDetails --run SynchronizeBudgetSchedule --dump >dump.txt ||
     fail "the scripted budget-line browser failed: $(tail -n 5 browser.transcript)"
 {
     sed -n '/^tasks/,/^[a-z]/{/^tasks/p;/^ /p}' dump.txt | sed -n '/^  14 uid/,$p'
     sed -n '/^assignments/,/^[a-z]/{/^assignments/p;/^ /p}' dump.txt
 } >browser.dump
+sqlite3 erp/DEMO.db "select ce_id, seq_no, cost_type, cost_object, employee, trade_group, quantity,
+    required_quantity, required_duration, schedule_link from budget_line
+    where project_id = 'BRIDGE' and ce_id = 'BR22' order by seq_no" >browser.erp
 
 compare() {
     if [ "$update" = "--update" ]; then cp "$1" "$expected/$1"; return; fi
@@ -27,4 +30,5 @@ compare() {
 }
 compare browser.transcript
 compare browser.dump
+compare browser.erp
 echo "budget browser demo passed"
