@@ -3,7 +3,8 @@
 # script: opens a linked line while the ERP owns the quantities and again once they pass to the plan,
 # changing its quantity; adds a material line and a labour line with an employee under each of two
 # work packages, as subtask and as assignment; and adds a line for a resource the work package has
-# already. The transcript and the plan's tasks and assignments are compared with expected files.
+# already; then synchronises, and the ERP creates the new lines. The transcript, the plan's tasks and
+# assignments and the ERP's budget lines of the two work packages are compared with expected files.
 # Usage: budget_dialog_demo.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR [--update]
 . "$(dirname "$0")/demo_machine.sh" "$@"
 "$winproj" --script "$source/testdata/demo-connect.script" --run ConnectProject >/dev/null ||
@@ -14,7 +15,7 @@
     --select 12 --run BudgetLineDetails --run ConnectionDetails --select 12 --run BudgetLineDetails \
     --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
     --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails \
-    --dump >dump.txt ||
+    --run SynchronizeBudgetSchedule --dump >dump.txt ||
     fail "the scripted budget lines failed: $(tail -n 5 budget.transcript)"
 # New tasks and assignments take the plan's start, the ERP project's: none of their dates or
 # durations depends on the day the plan was made.
@@ -22,6 +23,9 @@
     sed -n '/^tasks/,/^[a-z]/{/^tasks/p;/^ /p}' dump.txt | sed -n '/^  10 uid/,$p'
     sed -n '/^assignments/,/^[a-z]/{/^assignments/p;/^ /p}' dump.txt
 } >budget.dump
+sqlite3 erp/DEMO.db "select ce_id, seq_no, cost_type, cost_object, employee, trade_group, quantity,
+    required_quantity, required_duration, schedule_link from budget_line
+    where project_id = 'BRIDGE' and ce_id in ('BR21', 'BR22') order by ce_id, seq_no" >budget.erp
 
 compare() {
     if [ "$update" = "--update" ]; then cp "$1" "$expected/$1"; return; fi
@@ -29,4 +33,5 @@ compare() {
 }
 compare budget.transcript
 compare budget.dump
+compare budget.erp
 echo "budget dialog demo passed"
