@@ -1,5 +1,7 @@
 // The budget and schedule run through the real ERP stand-in and planning program: the schedule to the
 // ERP, the refresh of linked lines, the lines to the ERP, the project definition, and the run's order.
+#include <map>
+
 #include <gmock/gmock.h>
 
 #include "dataobjects/KovaBudget.h"
@@ -291,6 +293,7 @@ TEST_P(BudgetScheduleDeleteTest, LinesTheErpNoLongerHasAreDeletedOrDetached) {
     moved.SetText(2, "3");
     moved.SetText(4, "6");
     moved.SetText(8, "3");
+    moved.SetWork(600);
     const int before = TaskCount();
     Prepare();
     erp.Control().StartCallLog();
@@ -346,7 +349,10 @@ TEST_F(BudgetScheduleRunTest, AssignmentLinesAreRefreshedAndTheirOrphansDetached
     plain.Assignments().Add(Plan().Resources().Item(1).Id(), Variant(1.0));
     erp.Open()->Run("UPDATE budget_line SET required_quantity = 430 WHERE ce_id = 'A100' AND seq_no = 1");
     erp.Open()->Run("UPDATE budget_line SET schedule_link = 1 WHERE ce_id = 'A100' AND seq_no = 7");
-    for (msp::Assignment a : a100.Assignments().Snapshot()) a.SetFlag(1, true);
+    for (msp::Assignment a : a100.Assignments().Snapshot()) {
+        a.SetFlag(1, true);
+        a.SetText(1, "x");
+    }
     Prepare();
     UpdateBudgetLineTasksInMsP();
     EXPECT_EQ(Err().Number, 0) << Err().Description;
@@ -359,8 +365,7 @@ TEST_F(BudgetScheduleRunTest, AssignmentLinesAreRefreshedAndTheirOrphansDetached
         if (a.ResourceName() == "SUB.SURVEY Land survey") survey = a;
     ASSERT_TRUE(survey);
     EXPECT_EQ(survey.Text(8), "1");
-    EXPECT_EQ(survey.Text(11), "");
-    EXPECT_EQ(survey.Text(20), "");
+    for (int n : {1, 2, 3, 4, 5, 6, 7, 11, 20}) EXPECT_EQ(survey.Text(n), "") << n;
     EXPECT_FALSE(survey.Flag(1));
     EXPECT_TRUE(concrete.Flag(1)); // a confirmed line keeps it
     EXPECT_EQ(survey.Text(3), "");
@@ -565,6 +570,27 @@ TEST_P(BudgetScheduleDeleteTest, ALineTheErpUnlinkedIsDetachedByItsLinkOnlyOrDel
         EXPECT_EQ(crane.Text(2), "3");
     }
     EXPECT_EQ(Holder("A100_3_6").Text(8), "3");
+}
+
+// The update's result names one line; of a charge element's assignments only that one is detached,
+// not another of the same cost type before it.
+TEST_F(BudgetScheduleRunTest, TheResultDetachesTheAssignmentItNamesOnly) {
+    PlaceLines(false);
+    erp.Open()->Run("UPDATE budget_line SET schedule_link = 1, external_schedule = '' WHERE ce_id = 'A100' "
+                    "AND seq_no = 3");
+    Prepare();
+    CreateUpdateBudgetLinesInKova();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    // Line number -> link state of A100's assignments: the trade group's labour line 3 comes after
+    // the employee's line 2.
+    std::map<std::string, std::string> links;
+    for (const msp::Assignment& a : a100.Assignments().Snapshot())
+        if (a) links[a.Text(4)] = a.Text(8);
+    ASSERT_EQ(links.count("3"), 1u);
+    EXPECT_EQ(links["3"], "1");
+    ASSERT_GE(links.size(), 3u);
+    for (const auto& [line, link] : links)
+        if (line != "3") EXPECT_EQ(link, "3") << "line " << line;
 }
 
 // ---- the run -------------------------------------------------------------------------------------

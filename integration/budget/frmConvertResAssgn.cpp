@@ -65,7 +65,10 @@ bool CreateSubtaskFromAssignment(msp::Task& ceTask, const BudgetLineSubtaskSourc
     const std::string key = BudgetLineKey(ceTask.Text(1), source.costType, source.lineNumber);
     if (Err().Number != 0) return false;
 
-    msp::Task task = FindBudgetLineTask(key);
+    // A line the ERP does not hold yet has no number and so no key of its own: another such line of
+    // the same element and cost type carries the same one, and is not this line's copy.
+    msp::Task task;
+    if (!Trim(source.lineNumber).empty()) task = FindBudgetLineTask(key);
     bool added = false;
     if (!task || !DeleteKovaMSPTask) {
         if (task) DetachBudgetLine(task);

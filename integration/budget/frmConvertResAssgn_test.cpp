@@ -273,6 +273,40 @@ TEST_F(ConvertTest, ATaskHoldingTheKeyIsDetachedOrRewrittenInPlace) {
     }
 }
 
+// A line the ERP does not hold yet has no number, so its key names only the element and the cost type:
+// two such lines of one type are two subtasks, neither detached nor written over by the other.
+TEST_F(ConvertTest, LinesWithoutANumberNeverTakeEachOthersPlace) {
+    for (bool deleteTask : {false, true}) {
+        SCOPED_TRACE(deleteTask ? "DeleteKovaMSPTask on" : "DeleteKovaMSPTask off");
+        DeleteKovaMSPTask = deleteTask;
+        BudgetLineSubtaskSource first;
+        first.name = "Concrete";
+        first.costType = "1";
+        first.code = "MAT.CONCRETE";
+        first.quantity = "12";
+        first.linkState = "2";
+        BudgetLineSubtaskSource second = first;
+        second.name = "More concrete";
+        second.quantity = "5";
+        const int32_t rows = Plan().Tasks().Count();
+        msp::Task one, two;
+        ASSERT_TRUE(CreateSubtaskFromAssignment(next, first, one)) << Err().Description;
+        ASSERT_TRUE(CreateSubtaskFromAssignment(next, second, two)) << Err().Description;
+        EXPECT_NE(one, two);
+        EXPECT_EQ(Plan().Tasks().Count(), rows + 2);
+        for (const auto& [task, name, quantity] :
+             {std::tuple{one, "Concrete", "12"}, std::tuple{two, "More concrete", "5"}}) {
+            EXPECT_EQ(task.Name(), name);
+            EXPECT_EQ(task.Text(6), quantity);
+            EXPECT_EQ(task.Text(8), "2");
+            EXPECT_EQ(task.Text(20), "A200_1_");
+            EXPECT_EQ(task.OutlineParent(), next);
+        }
+        two.Delete();
+        one.Delete();
+    }
+}
+
 TEST_F(ConvertTest, TheCommandChecksTheSelectionAndTheSubtreeFirst) {
     ShowConvertAssignmentsDialog = [] { DefaultInstance<frmConvertResAssgn>().Show(vbModal); };
     app->ViewEditSingle("Kova Proj Gantt", true, true);
