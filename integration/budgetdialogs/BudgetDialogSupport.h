@@ -1,13 +1,23 @@
 #pragma once
 // What the two budget-line dialogs share beyond the cost-object lists: finding the charge element of
-// the selected task, the plan's ownership of quantities, a link state or cost type read from its text
-// field, and the keys a quantity box takes.
+// the selected task, the positions in their link-state and cost-type lists, the plan's ownership of
+// quantities, a link state or cost type read from its text field, and the keys a quantity box takes.
 #include <cstdint>
 #include <string>
 
 #include "platform/msproject/Task.h"
 
 namespace Grantry {
+
+// The list positions of the dialogs' link-state and cost-type boxes.
+inline constexpr int kLinkIndexNoLink = 0;
+inline constexpr int kLinkIndexCreate = 1;
+inline constexpr int kLinkIndexExists = 2;
+inline constexpr int kCostIndexMaterial = 0;
+inline constexpr int kCostIndexLabor = 1;
+inline constexpr int kCostIndexEquipment = 2;
+inline constexpr int kCostIndexSubcontracting = 3;
+inline constexpr int kCostIndexSundry = 4;
 
 // Finds the charge element of `selected`: the task itself when it carries a code (Text1), else the
 // nearest coded ancestor, walking up while the tasks below level 0 carry none. `code` is " " (one

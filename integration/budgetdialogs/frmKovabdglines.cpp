@@ -29,14 +29,6 @@ constexpr char kValidateTitle[] = "KovaProject - MS Project Integration";
 
 const std::string kLinkExists = LinkStateName(kLinkStateLinkExists);
 const std::string kNoLink = LinkStateName(kLinkStateNoLink);
-constexpr int kLinkIndexNoLink = 0;
-constexpr int kLinkIndexCreate = 1;
-constexpr int kLinkIndexExists = 2;
-constexpr int kCostIndexMaterial = 0;
-constexpr int kCostIndexLabor = 1;
-constexpr int kCostIndexEquipment = 2;
-constexpr int kCostIndexSubcontracting = 3;
-constexpr int kCostIndexSundry = 4;
 
 // A new task added by the dialog is indented or outdented into place; a level that cannot be reached
 // stops the walk rather than looping for ever.

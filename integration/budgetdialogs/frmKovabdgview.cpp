@@ -27,11 +27,6 @@ namespace {
 constexpr char kNoLinesMessage[] = "No budget lines are present for the linked Charge Element";
 const std::string kCreate = LinkStateName(kLinkStateCreate);
 const std::string kLinkExists = LinkStateName(kLinkStateLinkExists);
-constexpr int kLinkIndexNoLink = 0;
-constexpr int kLinkIndexCreate = 1;
-constexpr int kLinkIndexExists = 2;
-constexpr int kCostIndexLabor = 1;
-constexpr int kCostIndexEquipment = 2;
 constexpr int32_t kLabor = 2;
 constexpr int32_t kEquipment = 3;
 constexpr char kSubtask[] = "ST";
