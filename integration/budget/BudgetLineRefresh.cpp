@@ -1,8 +1,6 @@
 // The refresh of the plan's linked budget lines from the ERP and the removal of those the ERP does not
 // confirm (the budget and schedule run's fourth step).
-#include <cmath>
 #include <unordered_set>
-#include <vector>
 
 #include "dataobjects/KovaBudget.h"
 #include "dataobjects/LibrarySupport.h"
@@ -24,32 +22,10 @@ using platform::automation::Variant;
 
 namespace {
 
-// The UniqueIDs confirmed in one refresh, in the order they came. A budget of tens of thousands of
-// lines asks for each of them once, so the membership test is a hash lookup, not a walk.
-class UniqueIdList {
-public:
-    void Clear() {
-        ids_.clear();
-        members_.clear();
-    }
-    void Append(int32_t id) {
-        ids_.push_back(id);
-        members_.insert(id);
-    }
-    bool Contains(int32_t id) const { return members_.count(id) != 0; }
-
-private:
-    std::vector<int32_t> ids_;
-    std::unordered_set<int32_t> members_;
-};
-
-UniqueIdList TaskIds;
-UniqueIdList AssignmentIds;
-
-// The integer part of a text field's number; an empty field reads as 0.
-int32_t IntegerOfField(const std::string& text) {
-    return static_cast<int32_t>(std::trunc(platform::automation::Val(text)));
-}
+// The UniqueIDs confirmed in one refresh. A budget of tens of thousands of lines asks for each of them
+// once, so the membership test is a hash lookup, not a walk.
+std::unordered_set<int32_t> TaskIds;
+std::unordered_set<int32_t> AssignmentIds;
 
 // The library's answer for a line the ERP does not hold (linked to this plan): its own error, with
 // no failure of the middleware underneath. Every other failure leaves open whether the line exists.
@@ -88,24 +64,24 @@ bool ErpOwnsQuantities() {
 } // namespace
 
 void InitUniqueIdLists() {
-    TaskIds.Clear();
-    AssignmentIds.Clear();
+    TaskIds.clear();
+    AssignmentIds.clear();
 }
 
 void RememberTaskUniqueId(const msp::Task& task) {
-    TaskIds.Append(task.UniqueID());
+    TaskIds.insert(task.UniqueID());
 }
 
 void RememberAssignmentUniqueId(const msp::Assignment& assignment) {
-    AssignmentIds.Append(assignment.UniqueID());
+    AssignmentIds.insert(assignment.UniqueID());
 }
 
 bool IsTaskIdListed(int32_t uniqueId) {
-    return TaskIds.Contains(uniqueId);
+    return TaskIds.count(uniqueId) != 0;
 }
 
 bool IsAssignmentIdListed(int32_t uniqueId) {
-    return AssignmentIds.Contains(uniqueId);
+    return AssignmentIds.count(uniqueId) != 0;
 }
 
 void ApplyBudgetLineQuantities(msp::Task& task, msp::Assignment& assignment, int32_t costType, bool isTask,

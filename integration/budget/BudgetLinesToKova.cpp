@@ -29,14 +29,6 @@ using platform::automation::Err;
 
 namespace {
 
-int32_t IntegerOfField(const std::string& text) {
-    return static_cast<int32_t>(std::trunc(platform::automation::Val(text)));
-}
-
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 // Two decimals, halves to the even neighbour.
 double RoundWork(double value) {
     return std::nearbyint(value * 100) / 100;
@@ -49,28 +41,37 @@ std::string CostObjectCode(int32_t costType, const std::string& resourceCode) {
     return StripCodePrefix(resourceCode, false);
 }
 
-Date TaskStart(const msp::Task& task) {
-    return BudgetScheduleState().scheduleBase == 2 ? task.EarlyStart() : task.Start();
-}
-Date TaskFinish(const msp::Task& task) {
-    return BudgetScheduleState().scheduleBase == 2 ? task.EarlyFinish() : task.Finish();
-}
-
 std::string PlanName() {
     return MSProjectApplication ? MSProjectApplication->ActiveProject().Name() : std::string();
 }
 
-void CreateLine(int32_t costType, const std::string& chargeElement, const std::string& costObject,
-                double quantity, const msp::Task& datesOf, const std::string& employee,
-                const std::string& tradeGroup, int32_t& lineNumber) {
-    Date start = TaskStart(datesOf), finish = TaskFinish(datesOf);
+// Creates the line in the ERP with the dates of `datesOf` and, when the ERP made it, writes its number
+// into the subtask or assignment `line` (Text4), links it (Text8 "3") and gives it its key (Text20).
+// A refused line is logged and keeps its link state "2" for the next run.
+template <class Line>
+void CreateLine(Line& line, int32_t costType, const std::string& costTypeText, const std::string& chargeElement,
+                const std::string& costObject, double quantity, const msp::Task& datesOf,
+                const std::string& employee, const std::string& tradeGroup) {
+    Date start = ExchangedStart(datesOf), finish = ExchangedFinish(datesOf);
     std::string startStamp = DateToTimeStamp(start), finishStamp = DateToTimeStamp(finish);
     Err().Clear();
     BudgetScheduleRunState& s = BudgetScheduleState();
-    if (!s.budget) return Err().Raise(platform::automation::errors::ObjectNotSet);
-    s.budget->createBudgetLineinKova(BOIConnector, lineNumber, static_cast<int16_t>(costType), chargeElement,
-                                     costObject, quantity, startStamp, finishStamp, PlanName(), employee,
-                                     tradeGroup);
+    int32_t lineNumber = 0;
+    if (!s.budget) {
+        Err().Raise(platform::automation::errors::ObjectNotSet);
+    } else {
+        s.budget->createBudgetLineinKova(BOIConnector, lineNumber, static_cast<int16_t>(costType), chargeElement,
+                                         costObject, quantity, startStamp, finishStamp, PlanName(), employee,
+                                         tradeGroup);
+    }
+    if (Err().Number != 0) {
+        PrintLog(FormatErrorForLog(Err().Description));
+        Err().Clear();
+        return;
+    }
+    line.SetText(4, std::to_string(lineNumber));
+    line.SetText(8, kLinkStateLinkExists);
+    line.SetText(20, BudgetLineKey(chargeElement, costTypeText, line.Text(4)));
 }
 
 void CreateKovaBudgetLineForTask(msp::Task& task) {
@@ -86,26 +87,17 @@ void CreateKovaBudgetLineForTask(msp::Task& task) {
         for (const msp::Resource& r : task.Resources()) {
             if (!r) continue;
             const std::string name = r.Name();
-            if (StartsWith(name, kEmployeePrefix)) {
+            if (NameHasPrefix(name, kEmployeePrefix)) {
                 employee = StripCodePrefix(r.Text(2), false);
                 break;
             }
-            if (StartsWith(name, kTradeGroupPrefix)) {
+            if (NameHasPrefix(name, kTradeGroupPrefix)) {
                 tradeGroup = StripCodePrefix(r.Text(2), false);
                 break;
             }
         }
     }
-    int32_t lineNumber = 0;
-    CreateLine(costType, chargeElement, costObject, quantity, task, employee, tradeGroup, lineNumber);
-    if (Err().Number != 0) {
-        PrintLog(FormatErrorForLog(Err().Description));
-        Err().Clear();
-        return;
-    }
-    task.SetText(4, std::to_string(lineNumber));
-    task.SetText(8, kLinkStateLinkExists);
-    task.SetText(20, BudgetLineKey(chargeElement, costTypeText, task.Text(4)));
+    CreateLine(task, costType, costTypeText, chargeElement, costObject, quantity, task, employee, tradeGroup);
 }
 
 void CreateKovaBudgetLineForAssignment(msp::Task& task, msp::Assignment& assignment) {
@@ -119,26 +111,18 @@ void CreateKovaBudgetLineForAssignment(msp::Task& task, msp::Assignment& assignm
     std::string employee, tradeGroup;
     if (costType == 2) {
         const std::string resource = assignment.ResourceName();
-        if (StartsWith(resource, kEmployeePrefix)) employee = StripCodePrefix(assignment.Text(13), false);
-        if (StartsWith(resource, kTradeGroupPrefix)) tradeGroup = StripCodePrefix(assignment.Text(13), false);
+        if (NameHasPrefix(resource, kEmployeePrefix)) employee = StripCodePrefix(assignment.Text(13), false);
+        if (NameHasPrefix(resource, kTradeGroupPrefix)) tradeGroup = StripCodePrefix(assignment.Text(13), false);
     }
-    int32_t lineNumber = 0;
-    CreateLine(costType, chargeElement, costObject, quantity, task, employee, tradeGroup, lineNumber);
-    if (Err().Number != 0) {
-        PrintLog(FormatErrorForLog(Err().Description));
-        Err().Clear();
-        return;
-    }
-    assignment.SetText(4, std::to_string(lineNumber));
-    assignment.SetText(8, kLinkStateLinkExists);
-    assignment.SetText(20, BudgetLineKey(chargeElement, costTypeText, assignment.Text(4)));
+    CreateLine(assignment, costType, costTypeText, chargeElement, costObject, quantity, task, employee,
+               tradeGroup);
 }
 
 // The employee or trade group a labour line names by its resource: the bare code and "EMP" or "TRG";
 // false for a resource of neither kind.
 bool PersonOfResourceName(const std::string& name, std::string& code, std::string& type) {
     for (const char* prefix : {kEmployeePrefix, kTradeGroupPrefix}) {
-        if (!StartsWith(name, prefix)) continue;
+        if (!NameHasPrefix(name, prefix)) continue;
         code = Trim(StripCodePrefix(name, true));
         type = prefix;
         return true;

@@ -1,5 +1,6 @@
 #include "integration/budget/KovaBudgetLineTasks.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 
@@ -81,6 +82,10 @@ std::string LinkStateName(const std::string& state) {
     if (s == kLinkStateCreate) return "Create";
     if (s == kLinkStateLinkExists) return "Link Exists";
     return "";
+}
+
+int32_t IntegerOfField(const std::string& text) {
+    return static_cast<int32_t>(std::trunc(platform::automation::Val(text)));
 }
 
 bool IsBudgetLine(const msp::Task& task) {

@@ -51,6 +51,14 @@ std::string CostTypeName(const std::string& costType);
 // The resource-code prefixes of the employees and trade groups that a labour line may name.
 inline constexpr char kEmployeePrefix[] = "EMP";
 inline constexpr char kTradeGroupPrefix[] = "TRG";
+// Whether a resource's name begins with `prefix` ("EMP.E100 Anna Berg" with kEmployeePrefix).
+inline bool NameHasPrefix(const std::string& name, const char* prefix) {
+    return name.rfind(prefix, 0) == 0;
+}
+// The resource of an employee or a trade group, by its name.
+inline bool IsPersonResourceName(const std::string& name) {
+    return NameHasPrefix(name, kEmployeePrefix) || NameHasPrefix(name, kTradeGroupPrefix);
+}
 
 // ---- link states -----------------------------------------------------------------------------------
 
@@ -59,6 +67,9 @@ inline constexpr char kLinkStateCreate[] = "2";     // made in the plan; the nex
 inline constexpr char kLinkStateLinkExists[] = "3"; // linked to an existing ERP line
 // "No Link", "Create", "Link Exists" for "1", "2", "3" (blanks around ignored); "" for any other text.
 std::string LinkStateName(const std::string& state);
+// The integer part of a budget-line field's number (a link state, cost type or line number); an empty
+// field reads as 0.
+int32_t IntegerOfField(const std::string& text);
 
 // ---- fields ----------------------------------------------------------------------------------------
 

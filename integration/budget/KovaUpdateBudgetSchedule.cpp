@@ -100,19 +100,18 @@ void ReadBudgetScheduleState() {
                              s.ownership, availabilityType, transferChargeStructure, baseline);
 }
 
-namespace {
-
-void LogAndShow(const std::string& text) {
-    PrintLog(text);
-    ShowSyncProgress(text);
-}
-
-// The dates the plan exchanges with the ERP: early dates with schedule base 2, else the scheduled ones.
 Date ExchangedStart(const msp::Task& task) {
     return BudgetScheduleState().scheduleBase == 2 ? task.EarlyStart() : task.Start();
 }
 Date ExchangedFinish(const msp::Task& task) {
     return BudgetScheduleState().scheduleBase == 2 ? task.EarlyFinish() : task.Finish();
+}
+
+namespace {
+
+void LogAndShow(const std::string& text) {
+    PrintLog(text);
+    ShowSyncProgress(text);
 }
 
 // Whether a stamp field holds exactly this date; "NA" (never sent) holds none.

@@ -58,6 +58,10 @@ struct BudgetScheduleRunState {
 BudgetScheduleRunState& BudgetScheduleState();
 // Fills the state from the plan's properties (budget not touched).
 void ReadBudgetScheduleState();
+// The dates a task exchanges with the ERP: its early dates with schedule base 2, else its scheduled
+// ones.
+platform::automation::Date ExchangedStart(const platform::msproject::Task& task);
+platform::automation::Date ExchangedFinish(const platform::msproject::Task& task);
 
 // The literal "no actual start" date sent for every charge element when actual dates are not sent.
 inline constexpr int kNoActualStartYear = 2037;

@@ -174,7 +174,7 @@ void frmKovabdglines::Form_Load() {
         }
         for (msp::Assignment assignment : SelectedTask.Assignments()) {
             const std::string name = assignment.ResourceName();
-            if (name.rfind(kEmployeePrefix, 0) == 0 || name.rfind(kTradeGroupPrefix, 0) == 0) {
+            if (IsPersonResourceName(name)) {
                 cmbEmpTrg.SetText(name);
                 LoadedEmpTrgName = Trim(name);
                 break;

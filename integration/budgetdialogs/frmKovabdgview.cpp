@@ -36,10 +36,6 @@ msp::Application* App() {
     return MSProjectApplication.get();
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 // Labour and equipment lines take their quantity from the work of the plan.
 bool FollowsWork(int32_t costType) {
     return costType == kLabor || costType == kEquipment;
@@ -156,7 +152,7 @@ void frmKovabdgview::fill_array_budget_details() {
             if (r.CostType == kLabor) {
                 for (msp::Assignment a : child.Assignments()) {
                     const std::string name = a.ResourceName();
-                    if (StartsWith(name, kEmployeePrefix) || StartsWith(name, kTradeGroupPrefix)) {
+                    if (IsPersonResourceName(name)) {
                         r.EmpTrg = name;
                         break;
                     }

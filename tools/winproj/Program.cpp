@@ -37,12 +37,10 @@ const char* const kHelp =
 
 struct CommandLine {
     std::string home, script, transcript, plan;
-    // The user's steps in order: a macro to run, or (select) a row of the active view to click, or
-    // (view) a view to apply.
+    // The user's steps in order: a macro to run, a row of the active view to click, a view to apply.
     struct Step {
-        bool select = false;
+        enum Kind { Run, Select, View } kind = Run;
         std::string value;
-        bool view = false;
     };
     std::vector<Step> macros;
     bool dump = false, help = false;
@@ -73,7 +71,7 @@ bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string&
         } else if (arg == "--run") {
             std::string macro;
             if (!value(macro)) return false;
-            line.macros.push_back({false, macro});
+            line.macros.push_back({CommandLine::Step::Run, macro});
         } else if (arg == "--select") {
             std::string row;
             if (!value(row)) return false;
@@ -81,11 +79,11 @@ bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string&
                 error = "--select needs a row number";
                 return false;
             }
-            line.macros.push_back({true, row});
+            line.macros.push_back({CommandLine::Step::Select, row});
         } else if (arg == "--view") {
             std::string view;
             if (!value(view)) return false;
-            line.macros.push_back({false, view, true});
+            line.macros.push_back({CommandLine::Step::View, view});
         } else if (arg == "--dump") {
             line.dump = true;
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
@@ -186,7 +184,7 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
             status = RunConsole(host, in, out);
         } else if (status == 0) {
             for (const CommandLine::Step& step : line.macros) {
-                if (step.view) {
+                if (step.kind == CommandLine::Step::View) {
                     host.app().ViewApply(step.value, true);
                     if (Err().Number == 0) continue;
                     err << "winproj: cannot apply the view " << step.value << ": " << Err().Description << "\n";
@@ -194,7 +192,7 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
                     Err().Clear();
                     break;
                 }
-                if (!step.select) {
+                if (step.kind == CommandLine::Step::Run) {
                     host.RunMacro(step.value);
                     continue;
                 }
