@@ -165,5 +165,25 @@ TEST_F(TerminalUserTest, ProgressTextsArePrintedAsTheyAreRepainted) {
     EXPECT_EQ(person.transcript().Progress("frmTerminal.lblName").size(), 6u); // the transcript keeps each one
 }
 
+// A form put before the person scrolls the repaints away too: the same repaint, made while the form
+// is shown, is printed once more.
+TEST_F(TerminalUserTest, AFormShownLetsTheSameRepaintShowAgain) {
+    std::istringstream in("click cmdAsk\nclick cmdClose\n");
+    std::ostringstream out;
+    TerminalUser person(in, out);
+    ScopedUser on(person);
+    frmTerminal& f = DefaultInstance<frmTerminal>();
+    f.cmdAsk.Click = [&f] { f.lblName.Refresh(); };
+    f.Show();
+    f.lblName.Refresh();
+    f.Hide();
+    f.Show(vbModal);
+    const std::string repaint = "refresh frmTerminal.lblName: Label \"User Name\"\n";
+    const std::string shown = out.str();
+    const size_t first = shown.find(repaint);
+    ASSERT_EQ(first, 0u) << shown;
+    EXPECT_NE(shown.find(repaint, first + 1), std::string::npos) << shown;
+}
+
 } // namespace
 } // namespace platform::forms

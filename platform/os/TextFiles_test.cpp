@@ -43,6 +43,21 @@ TEST_F(TextFilesTest, PrintWritesAnsiLinesWithCrLf) {
                              "e: 5 \x80\r\n\r\n?\r\nmore\r\n");
 }
 
+// A whole file comes back byte for byte, whatever its size against the pieces it is read in.
+TEST_F(TextFilesTest, AWholeFileIsReadByteForByteAtAnySize) {
+    const size_t piece = size_t(1) << 20;
+    for (size_t size : {size_t(0), size_t(1), piece - 1, piece, piece + 1, 3 * piece - 1}) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+        const auto file = Path("whole.bin");
+        ASSERT_TRUE(WriteFileAtomically(file, bytes));
+        EXPECT_TRUE(Contents(file) == bytes) << "a file of " << size << " bytes";
+    }
+    std::string untouched = "as it was";
+    EXPECT_FALSE(ReadWholeFile(Path("missing.bin"), untouched));
+    EXPECT_EQ(untouched, "as it was");
+}
+
 TEST_F(TextFilesTest, LineInputReadsEachKindOfLineEnd) {
     const auto file = Path("in.txt");
     ASSERT_TRUE(WriteFileAtomically(file, "first\r\nGr\xFC\xDF"

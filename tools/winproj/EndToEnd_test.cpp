@@ -401,6 +401,15 @@ TEST_F(EndToEnd, UnsavedChangesAreAskedAboutAndNeverLostSilently) {
         EXPECT_EQ(fs::exists(copy), c.kept);
         if (c.kept) EXPECT_TRUE(holds(copy, "Old") && holds(copy, "New"));
     }
+    // A save that fails (the plan's file made read-only) says so, and the session goes on: nothing is
+    // left behind without a word.
+    fs::copy_file(original, plan, fs::copy_options::overwrite_existing);
+    fs::permissions(plan, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Result refused = Winproj({plan.string()}, "add New\nquit\ny\nplans\nquit\nno\n");
+    fs::permissions(plan, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(refused.exitCode, 0) << refused.out;
+    EXPECT_NE(refused.out.find("Plan.mpp  " + plan.string() + " (not saved)"), std::string::npos) << refused.out;
+    EXPECT_FALSE(holds(plan, "New"));
     // A plan never saved is saved through the Save As dialog, or kept in the working folder when the
     // input ends there; a copy never replaces another file.
     Result named = Winproj({}, "add New\nquit\ny\nNamed.mpp\n");
@@ -411,6 +420,41 @@ TEST_F(EndToEnd, UnsavedChangesAreAskedAboutAndNeverLostSilently) {
     EXPECT_EQ(unnamed.exitCode, 1) << unnamed.out;
     EXPECT_EQ(ReadFile(home.path() / "Project1.unsaved.mpp"), "someone's file");
     EXPECT_TRUE(holds(home.path() / "Project1.unsaved-2.mpp", "New")) << unnamed.out;
+}
+
+// The prompt's own plan commands on a stored plan: open makes it the active one; unassign takes a
+// resource off a task, assign puts one on, and assign with a second name puts that one in its place.
+TEST_F(EndToEnd, ThePromptOpensAPlanAndChangesItsAssignments) {
+    const fs::path plan = WriteFixturePlan();
+    {
+        auto app = msp::StartApplication();
+        app->FileOpen(plan.string());
+        app->ActiveProject().Resources().Add("Fitter");
+        app->FileSave();
+        ASSERT_EQ(Err().Number, 0) << Err().Description;
+        msp::QuitApplication();
+    }
+    // Row 2 is the work package, which the welder works on.
+    Result run = Winproj({}, "open " + plan.string() +
+                                 "\nplans\nunassign 2 Welder\ndump\nassign 2 Fitter\ndump\n"
+                                 "assign 2 Fitter Welder\ndump\nquit\nno\n");
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("* Fixture.mpp"), std::string::npos) << run.out;
+    // Each dump's assignments, resource names only.
+    std::vector<std::string> dumps;
+    for (size_t at = run.out.find("\nassignments "); at != std::string::npos;
+         at = run.out.find("\nassignments ", at + 1)) {
+        const size_t end = run.out.find("\ncalendars ", at);
+        std::string names;
+        const std::string part = run.out.substr(at, end - at);
+        for (size_t r = part.find(" resource "); r != std::string::npos; r = part.find(" resource ", r + 1))
+            names += part.substr(part.find('"', r), part.find('\n', r) - part.find('"', r)) + ";";
+        dumps.push_back(names);
+    }
+    ASSERT_EQ(dumps.size(), 3u) << run.out;
+    EXPECT_EQ(dumps[0], "");
+    EXPECT_EQ(dumps[1], "\"Fitter\";");
+    EXPECT_EQ(dumps[2], "\"Welder\";");
 }
 
 // Installer code reads the planning program's major version from its file.
