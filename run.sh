@@ -46,7 +46,7 @@ demo)
     echo "== Installing the integration into the global template"
     printf 'click cmdContinue\nOK\n' | build/setup/tolvane | tail -n 4
     echo
-    echo "== A planner connects a new plan to the ERP project BRIDGE (script: testdata/demo-connect.script)"
+    echo "== 1. A planner connects a new plan to the ERP project BRIDGE (script: testdata/demo-connect.script)"
     rm -f "$KOVA_HOME"/Bridge.*
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-connect.script" \
         --transcript connect.transcript --run ConnectProject --dump >plan.txt)
@@ -60,7 +60,7 @@ demo)
     printf 'menu\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | grep -E '^ +5\.'
     echo "== The budget lines brought into the plan, as subtasks or assignments of their charge-element tasks"
     awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/plan.txt"
-    echo "== Budget lines changed and added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
+    echo "== 2. Budget lines changed and added by hand in the budget-line dialog (script: tools/winproj/testdata/budget-lines.script; not saved)"
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-lines.script" \
         --transcript budget.transcript Bridge.mpp --select 12 --run BudgetLineDetails --run ConnectionDetails \
         --select 12 --run BudgetLineDetails --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
@@ -68,7 +68,7 @@ demo)
         --dump >budget-plan.txt)
     awk -f tools/winproj/budget-lines.awk "$KOVA_HOME/budget-plan.txt"
     echo
-    echo "== The ERP changes the structure of BRIDGE/MAIN (testdata/demo-sync-changes.json)"
+    echo "== 3. The ERP changes the structure of BRIDGE/MAIN (testdata/demo-sync-changes.json)"
     build/tools/kova-erp/kova-erp change DEMO testdata/demo-sync-changes.json
     echo "== The planner synchronises the plan with the ERP (script: testdata/demo-sync.script)"
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-sync.script" \
@@ -77,16 +77,16 @@ demo)
     tr -d '\r' <"$KOVA_HOME/Bridge.log"
     echo "== The plan's new outline; all of it in $KOVA_HOME/plan-synced.txt"
     printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | sed 's/^winproj> //' | grep -E '^ +[0-9]+ '
-    echo "== The planner saves the plan's baseline and a new ERP baseline (script: testdata/demo-baseline-new.script)"
+    echo "== 4. The planner saves the plan's baseline and a new ERP baseline (script: testdata/demo-baseline-new.script)"
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" Bridge.mpp --script "$OLDPWD/testdata/demo-baseline-new.script" \
         --transcript baseline.transcript --run SaveBaseline --dump >baseline-plan.txt)
     tr -d '\r' <"$KOVA_HOME/Bridge.log"
     grep -E '^  "KovaBaseline" ' "$KOVA_HOME/baseline-plan.txt"
     echo "== The ERP's baselines of BRIDGE"
     build/tools/kova-erp/kova-erp baselines DEMO BRIDGE
-    echo "== A plan connected to OFFICE owns its structure; the planner edits it with the toolbar and synchronises"
-    echo "   it; then an empty plan connected to DEPOT's DP10 is given its structure and builds it from nothing"
-    echo "   (scripts: testdata/demo-office-connect.script, testdata/demo-chargeelements.session)"
+    echo "== 5. A plan connected to OFFICE owns its structure; the planner edits it with the toolbar and synchronises"
+    echo "      it; then an empty plan connected to DEPOT's DP10 is given its structure and builds it from nothing"
+    echo "      (scripts: testdata/demo-office-connect.script, testdata/demo-chargeelements.session)"
     rm -f "$KOVA_HOME"/Office.* "$KOVA_HOME"/Depot.*
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-office-connect.script" \
         --transcript office-connect.transcript --run ConnectProject >/dev/null &&
@@ -102,8 +102,8 @@ demo)
     sqlite3 "$KOVA_HOME/erp/DEMO.db" "select project_id, plan_id, ce_id, parent_ce_id, linked_ce_id, description, ce_type,
         obs_element_id, derived_from_sce from charge_element where project_id in ('OFFICE', 'DEPOT')
         order by project_id, plan_id, ce_id"
-    echo "== The budget-line browser on Superstructure of Bridge.mpp in the view \"Kova Proj Budget\": the lines stepped"
-    echo "   through, a cost object and two quantities changed and saved (script: tools/winproj/testdata/budget-browser.script; not saved)"
+    echo "== 6. The budget-line browser on Superstructure of Bridge.mpp in the view \"Kova Proj Budget\": the lines stepped"
+    echo "      through, a cost object and two quantities changed and saved (script: tools/winproj/testdata/budget-browser.script; not saved)"
     row=$(printf 'outline\nquit\n' | build/tools/winproj/winproj "$KOVA_HOME/Bridge.mpp" | sed 's/^winproj> //' |
         awk '$2 == "Superstructure" {print $1; exit}')
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/tools/winproj/testdata/budget-browser.script" \
@@ -116,7 +116,7 @@ demo)
             cost_object, employee, trade_group, required_quantity as required, required_duration as hours,
             schedule_link as link from budget_line where project_id = 'BRIDGE' order by ce_id, seq_no"
     }
-    echo "== The ERP, which owns the quantities, raises the concrete of Foundations to 450 (testdata/demo-budget-erp.json)"
+    echo "== 7. The ERP, which owns the quantities, raises the concrete of Foundations to 450 (testdata/demo-budget-erp.json)"
     build/tools/kova-erp/kova-erp change DEMO testdata/demo-budget-erp.json
     echo "== The planner synchronises with net change (script: testdata/demo-budget-sync-netchange.script)"
     (cd "$KOVA_HOME" && "$OLDPWD/build/tools/winproj/winproj" --script "$OLDPWD/testdata/demo-budget-sync-netchange.script" \
@@ -141,6 +141,7 @@ demo)
     sqlite3 -header -column "$KOVA_HOME/erp/DEMO.db" "select ce_id, sched_start_ts as start, sched_finish_ts as finish,
         actual_start_ts as actual_start, percent_complete as percent from charge_element where project_id = 'BRIDGE'
         order by ce_id"
+    echo "== The demo ran all seven steps"
     ;;
 test)
     install_missing

@@ -11,7 +11,9 @@
 "$winproj" --script "$source/testdata/demo-connect.script" --run ConnectProject >/dev/null ||
     fail "the scripted connect failed"
 # Rows: 14 Superstructure, 15 its steel beams subtask.
-"$winproj" --script "$expected/budget-browser.script" --transcript browser.transcript "$KOVA_HOME/Bridge.mpp" \
+# The demo runs the dialog's steps alone; here the synchronisation's answers follow them.
+cat "$expected/budget-browser.script" "$expected/budget-browser-sync.script" >steps.script
+"$winproj" --script steps.script --transcript browser.transcript "$KOVA_HOME/Bridge.mpp" \
     --view "Kova Proj Budget" --select 14 --run BudgetLineDetails --run ConnectionDetails \
     --view "Kova Proj Budget" --select 14 --run BudgetLineDetails \
     --select 15 --run BudgetLineDetails --run SynchronizeBudgetSchedule --dump >dump.txt ||

@@ -11,7 +11,9 @@
     fail "the scripted connect failed"
 # Rows: 11 Foundations with its linked concrete line 12; 15 Superstructure once Foundations has a new
 # subtask. Connection Details passes the ownership of the quantities to the plan on the way.
-"$winproj" --script "$expected/budget-lines.script" --transcript budget.transcript "$KOVA_HOME/Bridge.mpp" \
+# The demo runs the dialog's steps alone; here the synchronisation's answers follow them.
+cat "$expected/budget-lines.script" "$expected/budget-lines-sync.script" >steps.script
+"$winproj" --script steps.script --transcript budget.transcript "$KOVA_HOME/Bridge.mpp" \
     --select 12 --run BudgetLineDetails --run ConnectionDetails --select 12 --run BudgetLineDetails \
     --select 11 --run BudgetLineDetails --select 11 --run BudgetLineDetails \
     --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails --select 15 --run BudgetLineDetails \
