@@ -40,6 +40,7 @@ const char* const kHelp =
     "  close               close the active plan\n"
     "  plans               list the open plans\n"
     "  activate NAME       make an open plan the active one\n"
+    "  view NAME           apply a view (\"Gantt Chart\", \"Kova Proj Budget\", ...) to the active window\n"
     "  select ROW          make a row of the active view the selection and active cell\n"
     "  outline             the active plan's task outline\n"
     "  task ID             one task's fields\n"
@@ -289,6 +290,14 @@ private:
         } else if (command == "activate") {
             app.WindowActivate(arg);
             if (Err().Number == 0) ShowActive();
+        } else if (command == "view") {
+            if (!NeedsPlan()) return;
+            if (arg.empty()) {
+                out_ << "! view needs a view name\n";
+                return;
+            }
+            app.ViewApply(arg, true);
+            if (Err().Number == 0) out_ << "View: " << app.ActiveProject().CurrentView() << "\n";
         } else if (command == "outline") {
             if (NeedsPlan()) PrintOutline(app.ActiveProject(), out_);
         } else if (command == "task") {
@@ -317,11 +326,18 @@ private:
             }
             msp::Task task = app.ActiveProject().Tasks().Item(std::atoi(arg.c_str()));
             const std::string value = Lower(words[3]);
-            if (task)
-                task.SetField(words[2], value == "true" || value == "false" ? automation::Variant(value == "true")
-                                                                            : automation::Variant(words[3]));
-            else if (Err().Number == 0)
-                out_ << "! row " << arg << " is blank\n";
+            if (!task) {
+                if (Err().Number == 0) out_ << "! row " << arg << " is blank\n";
+                return;
+            }
+            task.SetField(words[2], value == "true" || value == "false" ? automation::Variant(value == "true")
+                                                                        : automation::Variant(words[3]));
+            if (Err().Number != 0) return;
+            // What the program made of the value (a date's time of day, a duration in minutes).
+            const automation::Variant stored = task.GetField(words[2]);
+            if (Err().Number == 0)
+                out_ << "Task " << task.Id() << " " << forms::Quote(task.Name()) << ": " << words[2] << " "
+                     << FieldText(stored) << "\n";
         } else if (command == "indent" || command == "outdent") {
             if (!NeedsPlan()) return;
             msp::Task task = app.ActiveProject().Tasks().Item(std::atoi(arg.c_str()));

@@ -457,6 +457,25 @@ TEST_F(EndToEnd, ThePromptOpensAPlanAndChangesItsAssignments) {
     EXPECT_EQ(dumps[2], "\"Welder\";");
 }
 
+// At the prompt set says what the program stored (a duration in minutes, a date with its time), a
+// refused value says why and nothing else; view applies a view as --view does, and an unknown one is
+// refused with the program's message.
+TEST_F(EndToEnd, ThePromptSaysWhatSetStoredAndAppliesViews) {
+    const fs::path plan = WriteFixturePlan();
+    Result run = Winproj({plan.string()}, "set 2 Text3 \"Site A\"\nset 2 Flag4 TRUE\nset 2 Duration 3d\n"
+                                          "set 2 Start \"2024-03-06 09:30\"\nset 2 Nonsense 1\nview \"Task Sheet\"\n"
+                                          "view Nowhere\ntask 2\ndump\nquit\nno\n");
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    for (const char* said : {"Task 2 \"Work Package\": Text3 \"Site A\"\n", "Task 2 \"Work Package\": Flag4 true\n",
+                             "Task 2 \"Work Package\": Duration 1440\n",
+                             "Task 2 \"Work Package\": Start 2024-03-06 09:30:00\n",
+                             "winproj> ! The field \"Nonsense\" is not valid for tasks. (error 1004)\n",
+                             "View: Task Sheet\n", "! There is no view named \"Nowhere\".", "    Text3 \"Site A\"\n",
+                             "    Flag4 true\n", "  View \"Task Sheet\"\n"})
+        EXPECT_NE(run.out.find(said), std::string::npos) << said << "\n" << run.out;
+    EXPECT_EQ(run.out.find("Nonsense 1"), std::string::npos) << run.out;
+}
+
 // Installer code reads the planning program's major version from its file.
 TEST(Program, CarriesItsFileVersion) {
     platform::os::FileVersion version;

@@ -242,6 +242,10 @@ void PrintTask(const msp::Task& task, std::ostream& out) {
     TaskFields(task, f);
 }
 
+std::string FieldText(const Variant& value) {
+    return Value(value);
+}
+
 void PrintOutline(const msp::Project& plan, std::ostream& out) {
     for (const msp::Task& task : plan.Tasks().Snapshot()) {
         if (!task) {

@@ -19,6 +19,9 @@
 //
 // Dates are "yyyy-mm-dd hh:mm:ss" or NA; durations and work are minutes; texts are quoted.
 #include <iosfwd>
+#include <string>
+
+#include "platform/automation/Variant.h"
 
 #include "platform/msproject/Project.h"
 
@@ -31,5 +34,9 @@ void PrintOutline(const platform::msproject::Project& plan, std::ostream& out);
 
 // One task with all of its fields that the dump shows (the prompt's "task ID").
 void PrintTask(const platform::msproject::Task& task, std::ostream& out);
+
+// One field value as the dump shows it: dates as yyyy-mm-dd hh:mm:ss or NA, texts quoted, flags as
+// true/false, numbers (durations and work in minutes) as CStr writes them.
+std::string FieldText(const platform::automation::Variant& value);
 
 } // namespace winproj
