@@ -3,6 +3,7 @@
 
 #include "dataobjects/KovaBudget.h"
 #include "integration/budget/BudgetTestSupport.h"
+#include "integration/core/PlanLayoutTestSupport.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
 #include "platform/middleware/TestControl.h"
 
@@ -263,6 +264,27 @@ TEST_F(BudgetLinesTest, ALabourAssignmentWithoutPersonNeedsAResourceOfItsCostObj
     EXPECT_EQ(a.ResourceName(), "LAB.W01 Site hour");
     EXPECT_DOUBLE_EQ(a.Work(), 8 * 60);
 }
+
+class BudgetLinesLayoutTest : public BudgetLinesTest, public ::testing::WithParamInterface<test::PlanLayout> {};
+
+TEST_P(BudgetLinesLayoutTest, AnEquipmentSubtaskTakesItsResourceAndNoOtherTaskDoes) {
+    test::ApplyPlanLayout(*app, GetParam(), "Hall", {"Depot", "Foundations"});
+    CreateBudgetLineTasksFromKova(true, true, true, true, true);
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    for (const char* key : {"A100_3_6", "A100_3_9"}) {
+        SCOPED_TRACE(key);
+        msp::Task t = Holder(key);
+        ASSERT_TRUE(t);
+        EXPECT_EQ(Resources(t), "EQP.CRANE Mobile crane");
+        EXPECT_EQ(t.OutlineParent().Text(1), "A100");
+    }
+    for (const char* name : {"Depot", "Foundations", "Piling", "Hall", "Steel beams", "Ready-mix concrete"})
+        EXPECT_EQ(Resources(test::TaskNamed(*app, name)), "") << name;
+    EXPECT_THAT(LogText(), Not(HasSubstr("FAILURE")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, BudgetLinesLayoutTest, ::testing::ValuesIn(test::kPlanLayouts),
+                         test::PlanLayoutName);
 
 } // namespace
 } // namespace Grantry

@@ -16,6 +16,7 @@
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/Language.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/forms/Form.h"
@@ -451,8 +452,7 @@ void AddBudgetLineAsSubtask(KovaBudget& budget, const std::string& chargeElement
                  " in MS Project." + FormatErrorForLog(Err().Description));
         return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
     }
-    app->SelectRow(task.Id(), false, false, false);
-    Err().Clear();
+    SelectTaskRow(*app, task);
     PlaceBudgetLineSubtask(task, ceTask.OutlineLevel());
 
     Put(task, 2, costType);
@@ -481,7 +481,8 @@ void AddBudgetLineAsSubtask(KovaBudget& budget, const std::string& chargeElement
     if (!assign) return;
     std::string name;
     if (!FindResourceByCode(costType == "3" ? code : empTrgCode, name)) return;
-    app->SelectRow(task.Id(), false, false, false);
+    // The resource goes to this subtask or to none: another row's task must not take it.
+    if (!SelectTaskRow(*app, task)) return;
     app->ResourceAssignment(name, msp::pjAssign);
 }
 

@@ -5,6 +5,7 @@
 #include "integration/budget/KovaUpdateBudgetSchedule.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/msproject/MSProject.h"
@@ -80,8 +81,7 @@ bool CreateSubtaskFromAssignment(msp::Task& ceTask, const BudgetLineSubtaskSourc
         if (Err().Number == 0) Err().Raise(platform::automation::errors::ObjectNotSet);
         return false;
     }
-    app.SelectRow(task.Id(), false, false, false);
-    Err().Clear();
+    SelectTaskRow(app, task);
     PlaceBudgetLineSubtask(task, ceLevel);
     ErrObject failure = Err();
     Err().Clear();
@@ -114,8 +114,7 @@ bool CreateSubtaskFromAssignment(msp::Task& ceTask, const BudgetLineSubtaskSourc
     newTask = task;
 
     if (source.assignResource && !HasResource(task, source.resourceName)) {
-        app.SelectRow(task.Id(), false, false, false);
-        if (Err().Number == 0 && app.ActiveCell().Task() == task)
+        if (SelectTaskRow(app, task))
             app.ResourceAssignment(source.resourceName, msp::pjAssign);
         else
             Err().Raise(1004, "", "The budget-line subtask could not be selected.");

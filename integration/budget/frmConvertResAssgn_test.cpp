@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "integration/budget/BudgetTestSupport.h"
+#include "integration/core/PlanLayoutTestSupport.h"
 #include "integration/budget/KovaBudgetLineTasks.h"
 #include "integration/core/ConvertAssignmentsCommand.h"
 #include "integration/core/KovaMSP.h"
@@ -335,6 +336,52 @@ TEST_F(ConvertTest, TheCommandChecksTheSelectionAndTheSubtreeFirst) {
         MSProjectApplication = app;
     }
 }
+
+class ConvertLayoutTest : public ConvertTest, public ::testing::WithParamInterface<test::PlanLayout> {};
+
+TEST_P(ConvertLayoutTest, TheCommandAndTheConversionReachTheTaskTheUserChose) {
+    Plan().SetDefaultWorkUnits(msp::pjHour);
+    ShowConvertAssignmentsDialog = [] { DefaultInstance<frmConvertResAssgn>().Show(vbModal); };
+    app->ViewEditSingle("Kova Proj Gantt", true, true);
+    AddLine(ce, crane, "3", "EQP.CRANE", "1", 0, 600, "Mobile crane");
+    AddLine(ce, anna, "2", "LAB.W01", "2", 0, 4800, "Site hour by Anna");
+    AddLine(next, crane, "3", "EQP.CRANE", "3", 0, 1200, "Crane for the deck");
+    test::ApplyPlanLayout(*app, GetParam(), "Superstructure", {"Foundations", "Piles"});
+    // The task after a collapsed summary first, then the collapsed summary itself.
+    for (msp::Task* chosen : {&next, &ce}) {
+        SCOPED_TRACE(chosen->Name());
+        ASSERT_TRUE(test::ClickRowOf(*app, *chosen));
+        std::vector<Step> steps = {st::Tick("frmConvertResAssgn.chkEquipment")};
+        if (chosen == &ce) steps.push_back(st::Tick("frmConvertResAssgn.chkLabor"));
+        steps.push_back(st::Click("frmConvertResAssgn.cmdConvert"));
+        steps.push_back(st::Answer(vbOK, kConvertDone));
+        ScriptedUser user(steps);
+        user.OnFailure([](const std::string& message) { ADD_FAILURE() << message; });
+        ScopedUser on(user);
+        KovaMSP command;
+        command.ConvertAssignmentsToTask();
+        EXPECT_TRUE(user.Finish());
+        MSProjectApplication = app;
+    }
+    struct Expected {
+        std::string key, resource, parent;
+    } expected[] = {
+        {"A200_3_3", "EQP.CRANE Mobile crane", "A200"},
+        {"A100_3_1", "EQP.CRANE Mobile crane", "A100"},
+        {"A100_2_2", "EMP.E100 Anna Berg", "A100"},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.key);
+        msp::Task t = Subtask(e.key);
+        ASSERT_TRUE(t);
+        EXPECT_EQ(ResourcesOf(t), std::vector<std::string>{e.resource});
+        EXPECT_EQ(t.OutlineParent().Text(1), e.parent);
+    }
+    EXPECT_EQ(ce.Assignments().Count(), 0);
+    EXPECT_EQ(next.Assignments().Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ConvertLayoutTest, ::testing::ValuesIn(test::kPlanLayouts), test::PlanLayoutName);
 
 } // namespace
 } // namespace Grantry

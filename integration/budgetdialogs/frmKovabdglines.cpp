@@ -9,6 +9,7 @@
 #include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/msproject/MSProject.h"
@@ -40,7 +41,7 @@ msp::Application* App() {
 
 void SelectTaskRow(const msp::Task& task) {
     if (!App() || !task) return;
-    App()->SelectRow(task.Id(), false, false, false);
+    Grantry::SelectTaskRow(*App(), task);
 }
 
 // Whether an entry of the list equals the text, both without their outer blanks. An empty text

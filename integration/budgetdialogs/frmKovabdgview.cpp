@@ -8,6 +8,7 @@
 #include "integration/core/BudgetLineDetailsCommand.h"
 #include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/forms/MsgBox.h"
@@ -455,8 +456,8 @@ void frmKovabdgview::save_current_details() {
         if (costIndex == kCostIndexLabor && !chosen.empty() && chosen != previous && App()) {
             for (msp::Assignment a : task.Assignments().Snapshot()) {
                 if (Trim(a.ResourceName()) != previous) continue;
-                App()->SelectRow(task ? task.Id() : SelectedTask.Id(), false, false, false);
-                App()->ResourceAssignment(previous, msp::pjReplace, chosen);
+                if (SelectTaskRow(*App(), task ? task : SelectedTask))
+                    App()->ResourceAssignment(previous, msp::pjReplace, chosen);
                 Err().Clear();
             }
         }

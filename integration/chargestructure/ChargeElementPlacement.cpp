@@ -10,6 +10,7 @@
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/Language.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/msproject/MSProject.h"
@@ -38,7 +39,7 @@ std::string Clean(const std::string& text) {
 }
 
 msp::Task FindByCode(msp::Application& app, const std::string& code) {
-    if (!app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(code), false)) {
+    if (!app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(code), false, true)) {
         Err().Clear();
         return {};
     }
@@ -50,14 +51,6 @@ std::string ParentCode(const msp::Task& task) {
     std::string code = parent ? parent.Text1() : std::string();
     Err().Clear();
     return code;
-}
-
-msp::Task LastDescendant(msp::Task task) {
-    for (;;) {
-        msp::List<msp::Task> children = task.OutlineChildren();
-        if (children.Count() == 0) return task;
-        task = children.Item(children.Count());
-    }
 }
 
 void SetDatesFrom(msp::Application& app, msp::Task& task, const Date& start, const std::string& finishText,
@@ -107,9 +100,18 @@ void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const Place
     if (task) {
         if (!parentCode.empty() && milestone) {
             msp::Task parent = FindByCode(app, parentCode);
-            if (parent && ParentCode(task) != ParentCode(parent)) {
+            const std::string former = KovaDataObjects::Trim(task.Text15());
+            Err().Clear();
+            if (parent && (ParentCode(task) != ParentCode(parent) || former != parentCode)) {
                 moveTarget = KovaDataObjects::Trim(parent.Text1());
                 result.structureMoved = true;
+            }
+            // Relinked to another element: the milestone no longer follows the one it followed, and its
+            // parent code names the new one (the code sent back once the plan owns the structure).
+            if (parent && former != parentCode) {
+                if (msp::Task old = former.empty() ? msp::Task{} : FindByCode(app, former)) task.UnlinkPredecessors(old);
+                Err().Clear();
+                task.SetText15(parentCode);
             }
         } else if (!parentCode.empty()) {
             if (KovaDataObjects::Trim(ParentCode(task)) != parentCode) {
@@ -180,10 +182,11 @@ void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const Place
         if (parentTask && type == "5") parentTask.SetMilestone(false);
     } else if (options.standaloneMilestoneOnTop && task && milestone && parentCode.empty()) {
         task.SetText15("");
-        app.SelectRow(task.Id(), false);
-        app.EditCut();
-        app.SelectRow(1, false);
-        app.EditPaste();
+        if (SelectTaskRow(app, task)) {
+            app.EditCut();
+            app.SelectRow(1, false);
+            app.EditPaste();
+        }
     }
     Err().Clear();
     if (!parentTask) return;
@@ -195,21 +198,16 @@ void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const Place
         task.SetText15(parentCode);
         Err().Clear();
     }
-    int32_t row = LastDescendant(parentTask).Id() + 1;
-    if (task.Id() < row) {
-        OutlineDescendantCount = 0;
-        CountOutlineDescendants(task);
-        row -= 1 + OutlineDescendantCount;
+    msp::Task active = MoveTaskBelowSubtree(app, task, parentTask);
+    Err().Clear();
+    if (!active) {
+        // Its parent is one of its own subtasks (or a row could not be reached): it stays where it is.
+        result.relationshipFailure = true;
+        LogOutlineFailure("Indenting", task.Id(), task);
+        return;
     }
-    app.SelectRow(task.Id(), false);
-    app.EditCut();
-    app.SelectRow(row, false);
-    app.EditPaste();
+    const int32_t row = active.Id();
     Err().Clear();
-    msp::Task active = app.ActiveCell().Task();
-    if (!active) active = app.ActiveProject().Tasks().Item(row);
-    Err().Clear();
-    if (!active) return;
 
     if (type == "5" && !options.milestoneAsSubtask) {
         // Beside its parent.
@@ -230,23 +228,21 @@ void PlaceRecord(msp::Application& app, const ChargeElementEntry& r, const Place
         active.SetText15(parentCode);
         return;
     }
-    for (int step = 0; step < kMaxOutlineSteps && active.OutlineLevel() - 1 != parentTask.OutlineLevel();
-         ++step) {
+    for (int step = 0; active.OutlineLevel() - 1 != parentTask.OutlineLevel(); ++step) {
         // A task pasted at the plan's end may stand above its parent's level: it is indented too.
-        if (active.OutlineLevel() <= parentTask.OutlineLevel()) {
-            const int32_t level = active.OutlineLevel();
-            active.OutlineIndent();
+        const bool indent = active.OutlineLevel() <= parentTask.OutlineLevel();
+        const int32_t level = active.OutlineLevel();
+        if (step < kMaxOutlineSteps) {
+            if (indent)
+                active.OutlineIndent();
+            else
+                active.OutlineOutdent();
             Err().Clear();
-            if (active.OutlineLevel() == level) {
-                result.relationshipFailure = true;
-                LogOutlineFailure("Indenting", row, active);
-                return;
-            }
-        } else {
-            const int32_t level = active.OutlineLevel();
-            active.OutlineOutdent();
-            Err().Clear();
-            if (active.OutlineLevel() == level) break;
+        }
+        if (active.OutlineLevel() == level) {
+            result.relationshipFailure = true;
+            LogOutlineFailure(indent ? "Indenting" : "Outdenting", row, active);
+            break;
         }
     }
     Err().Clear();

@@ -165,5 +165,32 @@ TEST_F(PlacementTest, ATaskThatCannotBeIndentedUnderItsParentIsLoggedAndLeft) {
                                      "Structural design\r\n"));
 }
 
+TEST_F(PlacementTest, AnOutlineTooDeepToReachIsLoggedNotLeftSilently) {
+    // A chain of summaries deeper than the level steps allowed, and a task that belongs below its end.
+    for (int level = 1; level <= 102; ++level) {
+        msp::Task t = Plan().Tasks().Add("Level " + std::to_string(level));
+        t.SetOutlineLevel(level);
+        t.SetText1("D" + std::to_string(level));
+    }
+    msp::Task deep = Plan().Tasks().Add("Deep work");
+    deep.SetText1("BR21");
+    deep.SetOutlineLevel(1);
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    Cache();
+    auto& records = ChargeElements().records;
+    std::optional<ChargeElementEntry> entry;
+    for (auto& r : records)
+        if (r && r->code == "BR21") entry = r;
+    ASSERT_TRUE(entry);
+    entry->parent = "D102";
+    records.assign(1, entry);
+    ChargeElements().changed.assign(1, true);
+
+    PlacementResult result = PlaceChargeElementTasks({});
+    EXPECT_TRUE(result.relationshipFailure);
+    EXPECT_LT(ByCode("BR21").OutlineLevel(), 103);
+    EXPECT_THAT(LogText(), HasSubstr("*** FAILURE: *** Indenting failed for Task ID 103, Kova CE BR21, "));
+}
+
 } // namespace
 } // namespace Grantry

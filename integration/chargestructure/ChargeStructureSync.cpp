@@ -1,6 +1,10 @@
 #include "integration/chargestructure/ChargeStructureSync.h"
 
 #include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "dataobjects/KovaProjectData.h"
 #include "dataobjects/LibrarySupport.h"
@@ -13,6 +17,7 @@
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/Language.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/msproject/MSProject.h"
@@ -81,7 +86,8 @@ void DetachTask(msp::Application& app, msp::Task task, bool deleteBudgetLineTask
         Err().Clear();
     }
 
-    app.SelectRow(task.Id(), false, false, false);
+    // Only the task itself is cut: a row that is not this task stays where it is.
+    if (!SelectTaskRow(app, task)) return;
     app.EditCut();
     app.SelectRow(app.ActiveProject().Tasks().Count() + 1, false, false, false);
     app.EditPaste();
@@ -98,6 +104,40 @@ void DetachTask(msp::Application& app, msp::Task task, bool deleteBudgetLineTask
         }
     }
     Err().Clear();
+}
+
+bool StructureHoldsNode(const std::string& node) {
+    if (!CurrentProjectData || !CurrentProjectData->ChargeElements) return false;
+    const auto& list = *CurrentProjectData->ChargeElements;
+    if (Trim(node).empty()) return !list.empty();
+    for (const std::shared_ptr<KovaDataObjects::KovaCE>& ce : list)
+        if (ce && Trim(ce->CECode) == Trim(node)) return true;
+    return false;
+}
+
+// Before a removed element's task is deleted with its subtree, the tasks below it whose elements the
+// ERP still holds (moved elsewhere in the same change) are taken out to the end of the plan, with
+// their own subtasks and budget lines; the placement pass puts them under their new parents.
+void TakeOutKeptSubtasks(msp::Application& app, const msp::Task& task) {
+    msp::List<msp::Task> children = task.OutlineChildren();
+    std::vector<msp::Task> list;
+    for (const msp::Task& child : children)
+        list.push_back(child);
+    Err().Clear();
+    for (const msp::Task& child : list) {
+        const std::string code = Trim(child.Text1());
+        Err().Clear();
+        if (code.empty()) continue;
+        if (IsChargeElementDeletedInKova(code)) {
+            TakeOutKeptSubtasks(app, child);
+            continue;
+        }
+        if (!SelectTaskRow(app, child)) continue;
+        app.EditCut();
+        app.SelectRow(app.ActiveProject().Tasks().Count() + 1, false, false, false);
+        app.EditPaste();
+        Err().Clear();
+    }
 }
 
 void RemovalPass(msp::Application& app, bool deleteCETasks, bool deleteBudgetLineTasks) {
@@ -120,6 +160,7 @@ void RemovalPass(msp::Application& app, bool deleteCETasks, bool deleteBudgetLin
         if (code.empty() || !IsChargeElementDeletedInKova(code)) continue;
         if (deleteCETasks) {
             app.Alerts(false);
+            TakeOutKeptSubtasks(app, task);
             task.Delete();
         } else {
             DetachTask(app, task, deleteBudgetLineTasks);
@@ -136,7 +177,7 @@ void NetChangePass(msp::Application& app) {
         table.changed[j] = true;
         if (!table.records[j]) continue;
         const ChargeElementEntry& r = *table.records[j];
-        if (!app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(Trim(r.code)), false)) {
+        if (!app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(Trim(r.code)), false, true)) {
             Err().Clear();
             continue;
         }
@@ -148,6 +189,14 @@ void NetChangePass(msp::Application& app) {
             Trim(task.Text10()) == Trim(GetChargeElementTypeName(Trim(r.ceType))))
             table.changed[j] = false;
         Err().Clear();
+    }
+    // A milestone follows its element: when the element is placed again, so is the milestone.
+    std::set<std::string> changedCodes;
+    for (size_t j = 0; j < table.records.size(); ++j)
+        if (table.changed[j] && table.records[j]) changedCodes.insert(Trim(table.records[j]->code));
+    for (size_t j = 0; j < table.records.size(); ++j) {
+        if (table.changed[j] || !table.records[j] || table.records[j]->milestone == 0) continue;
+        if (changedCodes.count(Trim(table.records[j]->parent))) table.changed[j] = true;
     }
 }
 
@@ -191,6 +240,14 @@ void SynchronizeChargeStructure(bool& proceed) {
         // Nothing read is not "everything removed": the plan stays as it is.
         PrintLog(kStructureReadFailedLine + FormatErrorForLog(Err().Description));
         Err().Clear();
+        PrintLog(kStructureSyncAbortedLine);
+        proceed = false;
+        return;
+    }
+    // An answer without the connection node itself is no structure of that node (the node is gone, or
+    // the read came back empty): taking it would remove every charge-element task of the plan.
+    if (!StructureHoldsNode(node)) {
+        PrintLog(kStructureReadFailedLine + FormatErrorForLog(kConnectionNodeMissingText + node));
         PrintLog(kStructureSyncAbortedLine);
         proceed = false;
         return;

@@ -25,6 +25,7 @@ void ShowSyncProgress(const std::string& text);
 inline constexpr char kStructureSyncAbortedLine[] = "Synchronizing of the Charge Breakdown Structure was aborted";
 inline constexpr char kStructureReadFailedLine[] =
     "*** FAILURE: *** The Charge Breakdown Structure could not be read from Kova: ";
+inline constexpr char kConnectionNodeMissingText[] = "the answer does not hold the connection node ";
 inline constexpr char kCacheUnusableLine[] =
     "*** FAILURE: *** The Charge Breakdown Structure file could not be written or read back; "
     "no task is removed";

@@ -12,6 +12,7 @@
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/Language.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/msproject/MSProject.h"
@@ -84,18 +85,9 @@ private:
     std::map<std::string, std::vector<msp::Task>> byCode_;
 };
 
-// The parent's last descendant: its last child, that child's last child, and so on.
-msp::Task LastDescendant(msp::Task task) {
-    for (;;) {
-        msp::List<msp::Task> children = task.OutlineChildren();
-        if (children.Count() == 0) return task;
-        task = children.Item(children.Count());
-    }
-}
-
 // Finds the task with code `code` as the Find command does; Nothing when none is found.
 msp::Task FindByCode(msp::Application& app, const std::string& code) {
-    if (!app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(code), false)) {
+    if (!app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(code), false, true)) {
         Err().Clear();
         return {};
     }
@@ -110,14 +102,9 @@ void PlaceMilestones(msp::Application& app, const KovaDataObjects::Collection<Ko
         msp::Task milestone = byCode.First(ce->CECode);
         msp::Task parent = byCode.First(ce->CEParent);
         if (!milestone || !parent) continue;
-        app.SelectRow(milestone.Id(), false);
-        app.EditCut();
         parent.SetMilestone(false);
-        const int32_t row = LastDescendant(parent).Id() + 1;
-        app.SelectRow(row, false);
-        app.EditPaste();
         Err().Clear();
-        msp::Task pasted = app.ActiveProject().Tasks().Item(row);
+        msp::Task pasted = MoveTaskBelowSubtree(app, milestone, parent);
         if (!pasted) {
             Err().Clear();
             continue;
@@ -321,7 +308,7 @@ void TransferChargeStructureToProject() {
                 task.SetText5("1");
             } else if (task) {
                 const std::string parentCode = Trim(ce->CEParent);
-                app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(parentCode), false);
+                app.Find(kChargeElementCodeField, GetFilterTestText(1), Variant(parentCode), false, true);
                 Err().Clear();
                 msp::Task active = app.ActiveCell().Task();
                 msp::Task parent = active ? tasks.Item(active.Id()) : msp::Task{};

@@ -9,6 +9,7 @@
 #include "integration/chargestructure/ChargeElements.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/forms/Constants.h"
@@ -51,9 +52,9 @@ msp::Task TaskWithCode(msp::Tasks& tasks, const std::string& code) {
     return {};
 }
 
-// The row of the task with that Id, as the active cell.
-msp::Task SelectTaskRow(msp::Application& app, int32_t id) {
-    app.SelectRow(id, false, false, false);
+// The task with that Id, its row made the active one; Nothing when the row cannot be reached.
+msp::Task SelectTaskWithId(msp::Application& app, int32_t id) {
+    if (!SelectTaskRowById(app, id)) return {};
     return app.ActiveCell().Task();
 }
 
@@ -145,7 +146,7 @@ void UpdateChargeStructureInKova(const std::string& node, Collection<KovaCE>& se
 
     for (int32_t i = 0; i <= lastIndex && i < static_cast<int32_t>(ids.size()); ++i) {
         Err().Clear();
-        msp::Task task = SelectTaskRow(app, ids[static_cast<size_t>(i)]);
+        msp::Task task = SelectTaskWithId(app, ids[static_cast<size_t>(i)]);
         if (task) task.SetFlag(kInKova, true);
     }
 
@@ -162,7 +163,7 @@ void UpdateChargeStructureInKova(const std::string& node, Collection<KovaCE>& se
         msp::Task task = tasks.Item(r);
         if (Err().Number != 0) break; // a row that cannot be read ends the removal
         while (task && task.Flag(kDeleted)) {
-            SelectTaskRow(app, task.Id());
+            if (!SelectTaskRow(app, task)) break;
             app.EditDelete();
             if (Err().Number != 0 || r > tasks.Count()) {
                 ended = Err().Number != 0;
@@ -187,7 +188,7 @@ void ApplyGeneratedChargeElementCodes(const Collection<KovaData>& codes) {
                 .Item("KovaConnectionNode")
                 .SetValue(Variant(Trim(code->Code)));
         Err().Clear();
-        msp::Task task = SelectTaskRow(app, code->Number);
+        msp::Task task = SelectTaskWithId(app, code->Number);
         if (task) task.SetText(kCode, code->Code);
     }
     Err().Clear();

@@ -11,6 +11,7 @@
 #include "integration/chargestructure/ChargeElementFile.h"
 #include "integration/chargestructure/ChargeElements.h"
 #include "integration/chargestructure/ChargeStructureTestSupport.h"
+#include "integration/core/PlanLayoutTestSupport.h"
 #include "integration/chargestructure/ChargeStructureTransfer.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/ScriptedUser.h"
@@ -176,6 +177,39 @@ TEST_F(SendStructureTest, APlanWithoutChargeElementsSendsNothing) {
     EXPECT_EQ(Err().Number, 0) << Err().Description;
     EXPECT_EQ(ErpStructure().size(), 8u);
 }
+
+class SendStructureLayoutTest : public SendStructureTest, public ::testing::WithParamInterface<test::PlanLayout> {};
+
+TEST_P(SendStructureLayoutTest, TheGeneratedCodeAndTheInKovaMarkLandOnTheTasksSent) {
+    msp::Task derived = AddNew("", "Scaffolding", kWorkPackage, "BR20", "WP.SCAF . Scaffolding works");
+    // A budget-line subtask below an element: no charge element, never marked as in the ERP.
+    msp::Task line = Plan().Tasks().Add("Steel beams HEB 400", WithCode("BR20").Id());
+    line.OutlineIndent();
+    line.SetText(3, "MAT.STEEL");
+    test::ApplyPlanLayout(*app, GetParam(), "BR20", {"BR10", "BR20"});
+    const std::string permitsCode = WithCode("BR12").Text(1);
+
+    Send();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    const std::string generated = derived.Text(1);
+    ASSERT_FALSE(generated.empty());
+    EXPECT_TRUE(derived.Flag(2));
+    EXPECT_EQ(WithCode("BR12").Name(), "Permits");
+    EXPECT_EQ(permitsCode, "BR12");
+    for (const msp::Task& t : Plan().Tasks().Snapshot())
+        if (t && !t.Flag(3)) EXPECT_FALSE(t.Flag(2)) << t.Name();
+
+    // The next send keeps the element the ERP made: the same code, no new one.
+    Send();
+    EXPECT_EQ(derived.Text(1), generated);
+    auto erpNow = ErpStructure();
+    EXPECT_TRUE(erpNow.count(generated));
+    EXPECT_EQ(erpNow.size(), 9u);
+    EXPECT_THAT(LogText(), Not(HasSubstr("FAILURE")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, SendStructureLayoutTest, ::testing::ValuesIn(test::kPlanLayouts),
+                         test::PlanLayoutName);
 
 } // namespace
 } // namespace Grantry

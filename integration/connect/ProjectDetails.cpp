@@ -9,6 +9,7 @@
 #include "integration/chargestructure/ChargeElements.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/msproject/MSProject.h"
 #include "platform/os/TextFiles.h"
@@ -174,9 +175,11 @@ void RecordConnectionInKova(std::string& connectionNode) {
     };
     int32_t topId = GetTopChargeElementTaskId();
     if (Err().Number != 0) return failed();
-    MSProjectApplication->SelectRow(topId, false, false, false);
     // A failed selection leaves another row active: its code must not become the connected element.
-    if (Err().Number != 0) return failed();
+    if (!SelectTaskRowById(*MSProjectApplication, topId)) {
+        Err().Raise(1004, "", "The top charge-element task could not be selected.");
+        return failed();
+    }
     msp::Task top = MSProjectApplication->ActiveCell().Task();
     std::string code = top.Text1();
     if (Err().Number != 0) return failed();

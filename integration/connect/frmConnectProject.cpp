@@ -9,6 +9,7 @@
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/frmIntegrationStatus.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/forms/MsgBox.h"
@@ -349,8 +350,8 @@ void frmConnectProject::cboPlan_Click() {
     }
     std::string topCode;
     if (MSProjectApplication) {
-        MSProjectApplication->SelectRow(GetTopChargeElementTaskId(), false, false, false);
-        topCode = MSProjectApplication->ActiveCell().Task().Text1();
+        if (SelectTaskRowById(*MSProjectApplication, GetTopChargeElementTaskId()))
+            topCode = MSProjectApplication->ActiveCell().Task().Text1();
     }
     if (topCode == node) {
         setButtons(true, true);

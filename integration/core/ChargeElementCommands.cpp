@@ -7,6 +7,7 @@
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/KovaMSP.h"
+#include "integration/core/TaskRows.h"
 #include "integration/core/Language.h"
 #include "platform/automation/Error.h"
 #include "platform/forms/MsgBox.h"
@@ -125,19 +126,7 @@ ChargeElementEditingHooks& ChargeElementEditing() {
 void SelectTaskRow(const msp::Task& task) {
     msp::Application* app = MSProjectApplication.get();
     if (!app || !task) return Err().Clear();
-    Err().Clear();
-    const int32_t id = task.Id();
-    const int32_t uniqueId = task.UniqueID();
-    if (Err().Number != 0) return Err().Clear();
-    const std::string equals = GetFilterTestText(1);
-    Err().Clear();
-    if (!equals.empty() && app->Find("UniqueID", equals, Variant(uniqueId), true)) {
-        msp::Task found = app->ActiveCell().Task();
-        if (Err().Number == 0 && found && found.UniqueID() == uniqueId) return Err().Clear();
-    }
-    Err().Clear();
-    app->SelectRow(id, false, false, false);
-    Err().Clear();
+    SelectTaskRow(*app, task);
 }
 
 void KovaMSP::InsertChargeElement() {

@@ -8,6 +8,7 @@
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/KovaMSP.h"
+#include "integration/core/TaskRows.h"
 #include "platform/automation/Error.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/msproject/MSProject.h"
@@ -32,8 +33,7 @@ void KovaMSP::ConvertAssignmentsToTask() {
     app.ViewApply(kKovaGanttView, true);
     Err().Clear();
     if (selected) {
-        app.SelectRow(selected.Id(), false, false, false);
-        if (Err().Number != 0 || app.ActiveCell().Task() != selected) selected = msp::Task();
+        if (!SelectTaskRow(app, selected)) selected = msp::Task();
     }
     Err().Clear();
     if (!selected || selected.Text(1).empty()) {

@@ -192,7 +192,7 @@ void KovaMSP::MarkMilestonesForDeletion(msp::Task& task, bool mark) {
     Err().Clear();
     SelectTaskRow(task);
     int32_t previous = ActiveTaskId(app);
-    app.Find("Text15", GetFilterTestText(1), Variant(code), true);
+    app.Find("Text15", GetFilterTestText(1), Variant(code), true, true);
     Err().Clear();
     int32_t current = ActiveTaskId(app);
     // The search wraps to the top at the end; a found row above the last one ends the walk.
@@ -219,7 +219,7 @@ void KovaMSP::RemoveMilestones(msp::Task& task) {
     Err().Clear();
     SelectTaskRow(task);
     int32_t previous = ActiveTaskId(app);
-    app.Find("Text15", GetFilterTestText(1), Variant(code), true);
+    app.Find("Text15", GetFilterTestText(1), Variant(code), true, true);
     Err().Clear();
     int32_t current = ActiveTaskId(app);
     for (int step = 0; previous < current && step < kMaxSearchSteps; ++step) {
