@@ -307,6 +307,81 @@ TEST_F(ChargeElementCommands, RestoringUnmarksAndKeepsNewChildren) {
     }
 }
 
+// Budget-line subtasks are no elements of their own: marking an element keeps them, under it and
+// under its children, marked with it, and a restore gives them back with it. Nobody is told of a
+// deletion.
+TEST_F(ChargeElementCommands, BudgetLinesAreMarkedAndRestoredWithTheirElement) {
+    AddElement("Top", "T", "WBS Element", 1, true);
+    msp::Task parent = AddElement("Design", "P", "Planning Package", 2, true, "T");
+    msp::Task child = AddElement("Structural design", "K", "Work Package", 3, true, "P");
+    auto addLine = [&](const std::string& name, int level) {
+        msp::Task line = Plan().Tasks().Add(name);
+        line.SetOutlineLevel(level);
+        line.SetText2("2");
+        line.SetText8("3");
+        return line;
+    };
+    msp::Task childLine = addLine("Engineering hour", 4);
+    msp::Task parentLine = addLine("Site work hour", 3);
+    AddElement("Stays", "S", "Work Package", 2, true, "T");
+    const std::string before = Names();
+    Select(parent);
+    user.Add(st::Answer(vbYes, kMarkQuestion));
+    command.DeleteChargeElement();
+    EXPECT_EQ(user.Remaining(), 0u);
+    EXPECT_EQ(Names(), before);
+    for (const msp::Task& t : {parent, child, childLine, parentLine}) {
+        EXPECT_TRUE(t.Flag4()) << t.Name();
+        EXPECT_TRUE(t.FontItalic()) << t.Name();
+        EXPECT_EQ(t.FontColor(), 1) << t.Name();
+    }
+    EXPECT_FALSE(childLine.Flag3());
+    Select(parent);
+    user.Add(st::Answer(vbYes, kRestoreQuestion));
+    command.DeleteChargeElement();
+    EXPECT_TRUE(Finish());
+    EXPECT_EQ(Names(), before);
+    for (const msp::Task& t : {parent, child, childLine, parentLine}) {
+        EXPECT_FALSE(t.Flag4()) << t.Name();
+        EXPECT_FALSE(t.FontItalic()) << t.Name();
+        EXPECT_EQ(t.FontColor(), 0) << t.Name();
+    }
+}
+
+// A new element still without a code (derived from a standard one) names no milestone: removing it
+// leaves the milestones without a parent code alone, the plan's own and the stand-alone ones.
+TEST_F(ChargeElementCommands, RemovingAnElementWithoutCodeKeepsMilestonesWithoutParent) {
+    AddElement("Top", "T", "WBS Element", 1, true);
+    msp::Task derived = AddElement("Derived", "", "Work Package", 2, false, "T");
+    derived.SetText9("WP.DES . Design");
+    AddElement("Stays", "K", "Work Package", 2, true, "T");
+    msp::Task handover = Plan().Tasks().Add("Handover");
+    handover.SetOutlineLevel(1);
+    handover.SetDuration(Variant(0.0));
+    handover.SetMilestone(true);
+    AddElement("Opened", "SM", "Milestone", 1, true);
+    Select(derived);
+    user.Add(st::Answer(vbYes, kRemoveQuestion));
+    command.DeleteChargeElement();
+    EXPECT_TRUE(Finish());
+    EXPECT_EQ(Names(), "1:Top 2:Stays 1:Handover 1:Opened ");
+}
+
+// The synchronisation removes a marked branch without sending it: nothing can be entered below it.
+TEST_F(ChargeElementCommands, NoChildGoesBelowAMarkedElement) {
+    AddElement("Top", "T", "WBS Element", 1, true);
+    msp::Task marked = AddElement("Marked", "M", "Planning Package", 2, true, "T");
+    marked.SetFlag4(true);
+    const std::string before = Names();
+    Select(marked);
+    user.Add(st::Answer(vbYes, kInsertQuestion));
+    user.Add(st::Answer(vbOK, std::string("The selected Charge Element is marked for deletion.") + kCRLF +
+                                  kCRLF + "Please restore it before inserting a Charge Element below it"));
+    command.InsertChargeElement();
+    EXPECT_TRUE(Finish());
+    EXPECT_EQ(Names(), before);
+}
+
 TEST_F(ChargeElementCommands, NoAnswerChangesNothing) {
     AddElement("Top", "T", "WBS Element", 1, true);
     msp::Task known = AddElement("Known", "K", "Work Package", 2, true, "T");

@@ -1,7 +1,5 @@
 #include "integration/chargestructure/ChargeElementEditing.h"
 
-#include <cctype>
-
 #include "dataobjects/LibrarySupport.h"
 #include "integration/chargestructure/ChargeElements.h"
 #include "integration/core/ChargeElementCommands.h"
@@ -29,6 +27,7 @@ const std::string kNoCodeMessage =
 const std::string kCodeTooLongMessage = "The Charge Element ID should be less than 8 characters long";
 const std::string kCodeDotMessage = "The Charge Element ID cannot have . character in it";
 const std::string kCodeUnderscoreMessage = "The Charge Element ID cannot have _ character in it";
+const std::string kCodeBlankMessage = "The Charge Element ID cannot have a blank in it";
 const std::string kInvalidTypeMessage = "The parent or entered Charge Element type is not valid.";
 const std::string kNotAllowedAsChild = " type is not allowed as a child for ";
 const std::string kSecondCostAccountMessage =
@@ -55,14 +54,53 @@ size_t CharacterCount(const std::string& text) {
     return count;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
+// The upper-case letter of a code point, for the Latin, Greek and Cyrillic letters a code may hold;
+// anything else is its own.
+char32_t UpperLetter(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 0x20;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F))
+        return c - 0x20;
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    // Latin Extended-A: capitals on the even code points, but from U+0139 to U+0148 and from U+0179
+    // to U+017E on the odd ones.
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c & ~char32_t(1);
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
+    return c;
 }
 
+// Typed text in upper case, letter by letter; bytes that are no UTF-8 letter are kept as they are.
+std::string Upper(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : 0;
+        if (length == 2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+            const unsigned char next = static_cast<unsigned char>(text[i + 1]);
+            const char32_t c = (char32_t(lead & 0x1F) << 6) | (next & 0x3F);
+            const char32_t upper = UpperLetter(c);
+            if (upper < 0x80) {
+                out += static_cast<char>(upper);
+            } else {
+                out += static_cast<char>(0xC0 | (upper >> 6));
+                out += static_cast<char>(0x80 | (upper & 0x3F));
+            }
+            i += 2;
+        } else if (length == 1) {
+            out += static_cast<char>(UpperLetter(lead));
+            ++i;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+// Codes compare without their surrounding blanks and regardless of letter case.
 bool SameCode(const std::string& a, const std::string& b) {
-    return Upper(a) == Upper(b);
+    return Upper(Trim(a)) == Upper(Trim(b));
 }
 
 msp::Task ActiveTask() {
@@ -71,15 +109,27 @@ msp::Task ActiveTask() {
     return task;
 }
 
+// A renamed element's children and milestones name it by its new code: the synchronisation finds a
+// parent by code, and one left on the old code would lose its parent in the ERP.
+void CarryParentCode(const std::string& oldCode, const std::string& newCode) {
+    if (!MSProjectApplication) return;
+    for (msp::Task other : MSProjectApplication->ActiveProject().Tasks())
+        if (other && other.Flag3() && Trim(other.Text15()) == oldCode) other.SetText15(newCode);
+    Err().Clear();
+}
+
 } // namespace
 
 bool ValidateChargeElement(const std::string& standardChargeElement, const std::string& typeName,
-                           const std::string& code, const std::string& /*description*/, bool& standAlone,
-                           const std::string& mode) {
+                           const std::string& enteredCode, const std::string& /*description*/,
+                           bool& standAlone, const std::string& mode) {
+    // Blanks around the code are no part of it; the ERP refuses one inside it.
+    const std::string code = Trim(enteredCode);
     if (standardChargeElement.empty() && code.empty()) return Refuse(kNoCodeMessage);
     if (CharacterCount(code) > kMaxCodeLength) return Refuse(kCodeTooLongMessage);
     if (code.find('.') != std::string::npos) return Refuse(kCodeDotMessage);
     if (code.find('_') != std::string::npos) return Refuse(kCodeUnderscoreMessage);
+    if (code.find(' ') != std::string::npos) return Refuse(kCodeBlankMessage);
 
     msp::Task task = ActiveTask();
     msp::Task parent = task ? task.OutlineParent() : msp::Task();
@@ -115,7 +165,7 @@ bool ValidateChargeElement(const std::string& standardChargeElement, const std::
         for (msp::Task other : tasks) {
             if (!other) continue;
             const std::string otherCode = other.Text1();
-            if (!otherCode.empty() && SameCode(otherCode, code) && other.Id() != activeId)
+            if (!Trim(otherCode).empty() && SameCode(otherCode, code) && other.Id() != activeId)
                 return Refuse(kDuplicateCodeMessage);
         }
     }
@@ -157,14 +207,18 @@ void InsertChargeElementTask(const std::string& description, const std::string& 
     msp::Task task = ActiveTask();
     if (!task) return;
 
+    const std::string oldCode = Trim(task.Text1());
+    const std::string newCode = Upper(Trim(code));
+    Err().Clear();
     task.SetName(description);
-    task.SetText1(Upper(code));
+    task.SetText1(newCode);
     task.SetText9(standardChargeElement);
     task.SetText10(typeName);
     task.SetFlag3(true);
     task.SetText15(Upper(Trim(parentCode)));
     task.SetText12(Trim(obsCode));
     Err().Clear();
+    if (!oldCode.empty() && !newCode.empty() && newCode != oldCode) CarryParentCode(oldCode, newCode);
 
     if (task.Text10() != kMilestone) {
         task.SetMilestone(false);

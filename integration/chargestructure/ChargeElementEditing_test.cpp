@@ -46,11 +46,26 @@ TEST_F(ChargeElementValidation, EachRuleHasItsMessage) {
         {"level 1 under the summary task", "", "WBS Element", "X1", "", false, ""},
         {"code taken in other letter case", "WBS Element", "Work Package", "taken", "", false,
          "Another Charge Element has already beenassigned the ID requested"},
+        {"8 characters between blanks", "WBS Element", "Work Package", " ABCDEFGH ", "", false, ""},
+        {"blanks only", "WBS Element", "Work Package", "   ", "", false,
+         "Please derive the Charge Element from a Standard Charge Element or enter a Charge Element ID "},
+        {"blanks only but a standard element", "WBS Element", "Work Package", "   ", "WP.DES . Design", false,
+         ""},
+        {"blank inside", "WBS Element", "Work Package", "OF 5", "", false,
+         "The Charge Element ID cannot have a blank in it"},
+        {"code taken, with a blank before it", "WBS Element", "Work Package", " taken", "", false,
+         "Another Charge Element has already beenassigned the ID requested"},
+        {"code taken in other letter case beyond ASCII", "WBS Element", "Work Package", "äre1", "", false,
+         "Another Charge Element has already beenassigned the ID requested"},
+        {"code taken, stored with blanks", "WBS Element", "Work Package", "OF10", "", false,
+         "Another Charge Element has already beenassigned the ID requested"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         NewPlan();
         AddElement("Other", "TAKEN", "WBS Element", 1);
+        AddElement("Letters", "ÄRE1", "WBS Element", 1);
+        AddElement("Padded", " of10", "WBS Element", 1);
         msp::Task placeholder;
         if (*c.parentType) {
             AddElement("Parent", "P", c.parentType, 1);
@@ -129,6 +144,41 @@ TEST_F(ChargeElementValidation, TheEntryIsWrittenIntoTheActiveTask) {
     EXPECT_FALSE(task.Flag1()) << "not at level 1";
     EXPECT_FALSE(task.Milestone());
     EXPECT_EQ(platform::automation::CDate(task.Date9()), task.Start());
+}
+
+// The stored code is the typed one without its blanks, in upper case letter by letter.
+TEST_F(ChargeElementValidation, TheCodeIsStoredTrimmedInUpperCase) {
+    const std::pair<std::string, std::string> cases[] = {
+        {" de10 ", "DE10"}, {"ä1", "Ä1"}, {"øst", "ØST"}, {"ÿ", "Ÿ"}, {"łódź", "ŁÓDŹ"},
+        {"ŋ", "Ŋ"},         {"ωя", "ΩЯ"}, {"ё", "Ё"},     {"Ä1", "Ä1"}, {"1-2", "1-2"}};
+    for (const auto& [typed, stored] : cases) {
+        SCOPED_TRACE(typed);
+        NewPlan();
+        AddElement("Top", "T", "WBS Element", 1);
+        msp::Task task = Plan().Tasks().Add("New Charge Element");
+        task.SetOutlineLevel(2);
+        Select(task);
+        InsertChargeElementTask("Design", typed, "", "Work Package", "t", false, "");
+        EXPECT_EQ(task.Text1(), stored);
+    }
+}
+
+// A milestone entered deeper than its parent comes up to it step by step, here two levels; the row
+// after it stays where it was and does not become the milestone's child.
+TEST_F(ChargeElementValidation, AMilestoneComesUpTwoLevelsAndLeavesTheNextRowAlone) {
+    msp::Task top = AddElement("Top", "T", "WBS Element", 1);
+    msp::Task parent = AddElement("Parent", "P", "Planning Package", 2, false, "T");
+    AddElement("Child", "C", "Work Package", 3, false, "P");
+    msp::Task task = Plan().Tasks().Add("New Charge Element");
+    task.SetOutlineLevel(4);
+    msp::Task next = AddElement("Next", "N", "Planning Package", 2, false, "T");
+    Select(task);
+    InsertChargeElementTask("Gate", "G", "", "Milestone", "P", false, "");
+    EXPECT_EQ(Names(), "1:Top 2:Parent 3:Child 2:Gate 2:Next ");
+    EXPECT_EQ(task.OutlineChildren().Count(), 0);
+    EXPECT_EQ(next.OutlineParent().Text1(), top.Text1());
+    EXPECT_EQ(task.PredecessorTasks().Count(), 1);
+    EXPECT_EQ(parent.OutlineLevel(), 2);
 }
 
 // A milestone beside its parent goes to the parent's level, linked finish-to-finish; with milestones

@@ -39,6 +39,14 @@ protected:
         }
         return rows;
     }
+    // The task of the code cut and pasted by hand after the last row.
+    void MoveToTheEnd(const std::string& code) {
+        app->SelectRow(ByCode(code).Id(), false);
+        app->EditCut();
+        app->SelectRow(Plan().Tasks().Count() + 1, false);
+        app->EditPaste();
+        Err().Clear();
+    }
     msp::Task ByCode(const std::string& code) {
         for (int32_t i = 1; i <= Plan().Tasks().Count(); ++i)
             if (msp::Task t = Plan().Tasks().Item(i); t && t.Text1() == code) return t;
@@ -128,16 +136,39 @@ TEST_F(PlacementTest, AStandAloneMilestoneReturnsToTheTop) {
     Cache();
     PlaceChargeElementTasks({});
     // Moved away by hand, it is back at row 1 after the next run.
-    msp::Task opened = ByCode("BRM2");
-    app->SelectRow(opened.Id(), false);
-    app->EditCut();
-    app->SelectRow(Plan().Tasks().Count() + 1, false);
-    app->EditPaste();
-    Err().Clear();
+    MoveToTheEnd("BRM2");
     ASSERT_NE(Plan().Tasks().Item(1).Text1(), "BRM2");
     PlaceChargeElementTasks({});
     EXPECT_EQ(Plan().Tasks().Item(1).Text1(), "BRM2");
     EXPECT_EQ(Plan().Tasks().Count(), 8);
+}
+
+// Without the option to keep them on top, stand-alone milestones stay where the user put them, and a
+// new one joins them there instead of going to row 1.
+TEST_F(PlacementTest, WithoutTheTopOptionANewStandAloneMilestoneJoinsTheOthers) {
+    Cache();
+    PlaceChargeElementTasks({});
+    MoveToTheEnd("BRM2");
+    // The only milestone of the plan is the stand-alone one.
+    ByCode("BRM1").SetMilestone(false);
+    Err().Clear();
+    std::optional<ChargeElementEntry> added;
+    for (auto& r : ChargeElements().records)
+        if (r && r->code == "BRM2") added = r;
+    ASSERT_TRUE(added);
+    added->code = "BRM3";
+    added->description = "Load test passed";
+    ChargeElements().records.assign(1, added);
+    ChargeElements().changed.assign(1, true);
+
+    PlacementOptions options;
+    options.standaloneMilestoneOnTop = false;
+    PlaceChargeElementTasks(options);
+    const int32_t rows = Plan().Tasks().Count();
+    ASSERT_EQ(rows, 9);
+    EXPECT_EQ(Plan().Tasks().Item(rows - 1).Text1(), "BRM3");
+    EXPECT_EQ(Plan().Tasks().Item(rows).Text1(), "BRM2");
+    EXPECT_EQ(Plan().Tasks().Item(1).Text1(), "BR");
 }
 
 TEST_F(PlacementTest, ATaskThatCannotBeIndentedUnderItsParentIsLoggedAndLeft) {

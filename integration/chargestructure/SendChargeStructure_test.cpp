@@ -121,6 +121,30 @@ TEST_F(SendStructureTest, NewAndCodedTasksReachTheErpAndGeneratedCodesComeBack) 
     }
 }
 
+// The standard element an element was derived from goes with its creation only; the next send
+// updates the element and must not take the derivation away from it.
+TEST_F(SendStructureTest, ADerivedElementKeepsItsStandardElementOverLaterSends) {
+    msp::Task derived = AddNew("", "Scaffolding", kWorkPackage, "BR20", "WP.SCAF . Scaffolding works");
+    msp::Task coded = AddNew("BR13", "Site survey", kWorkPackage, "BR10", "WP.SURV . Survey");
+    auto derivedFrom = [&](const std::string& code) {
+        return CStr(erp_db()->Scalar(
+            "SELECT derived_from_sce FROM charge_element WHERE trim(ce_id, ' ') = ?", {code}));
+    };
+    Send();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    const std::string generated = derived.Text(1);
+    ASSERT_FALSE(generated.empty());
+    EXPECT_EQ(derivedFrom(generated), "SCAF");
+    EXPECT_EQ(derivedFrom("BR13"), "SURV");
+    EXPECT_EQ(derivedFrom("BR12"), "");
+    coded.SetName("Site survey and soil tests");
+    Send();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(derivedFrom(generated), "SCAF");
+    EXPECT_EQ(derivedFrom("BR13"), "SURV");
+    EXPECT_EQ(ErpStructure()["BR13"].first, "Site survey and soil tests");
+}
+
 TEST_F(SendStructureTest, ARefusalIsShownOnceLoggedAndLeavesThePlanAsItWas) {
     // The ERP holds costs for BR12: its deletion refuses the whole structure.
     erp.Open()->Run("UPDATE charge_element SET has_costs = 1 WHERE trim(ce_id, ' ') = 'BR12'", {});

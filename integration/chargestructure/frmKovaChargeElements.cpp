@@ -104,6 +104,14 @@ std::vector<std::pair<std::string, std::string>> ReadObsElements() {
     return elements;
 }
 
+// A milestone at level 1 without a parent code stands alone. One at level 1 with a parent code is the
+// top element's milestone beside it, and keeps its parent.
+bool IsStandAlonePlace(const msp::Task& task) {
+    const bool standAlone = task.OutlineLevel() == 1 && Trim(task.Text15()).empty();
+    Err().Clear();
+    return standAlone;
+}
+
 } // namespace
 
 frmKovaChargeElements::frmKovaChargeElements() : Form("frmKovaChargeElements", "Kova Charge Element Details") {
@@ -198,7 +206,7 @@ void frmKovaChargeElements::Form_Activate() {
     }
 
     if (cmbChargeElementType.Text() == kMilestone) {
-        if (task.OutlineLevel() == 1) {
+        if (IsStandAlonePlace(task)) {
             // A stand-alone milestone stays one.
             cmbChargeElementType.Clear();
             cmbChargeElementType.AddItem(kMilestone);
@@ -374,7 +382,7 @@ void frmKovaChargeElements::cmbChargeElementType_Click() {
             chkStandalone.SetFocus();
         }
     } else if (Tag == kModifyChargeElementTag) {
-        if (task && task.OutlineLevel() == 1) {
+        if (task && IsStandAlonePlace(task)) {
             chkStandalone.SetValue(vbChecked);
             chkStandalone.Enabled = false;
         } else {

@@ -248,5 +248,54 @@ TEST_F(ChargeElementDialog, AChangedMilestoneBecomesStandAloneAtTheTop) {
     EXPECT_FALSE(moved.Flag1());
 }
 
+// OK on a change that changes nothing keeps the element where and what it is. The top element's
+// milestone stands beside it at level 1 yet has a parent: it is no stand-alone milestone, and a true
+// stand-alone one stays one.
+TEST_F(ChargeElementDialog, AnUnchangedMilestoneKeepsItsPlaceAndParent) {
+    AddElement("Alone", "SM1", "Milestone", 1);
+    AddElement("Top", "T", "WBS Element", 1);
+    AddElement("Works", "W1", "Work Package", 2, false, "T");
+    msp::Task handover = AddElement("Handover", "TM1", "Milestone", 1, false, "T");
+    const std::string names = Names();
+    for (const std::string code : {"TM1", "SM1"}) {
+        SCOPED_TRACE(code);
+        msp::Task milestone = code == "TM1" ? handover : Plan().Tasks().Item(1);
+        const std::string parent = milestone.Text15();
+        Select(milestone);
+        user.Add(st::Click(Control("cmdOK")));
+        KovaMSP().ModifyChargeElementDetails();
+        ASSERT_TRUE(Finish());
+        EXPECT_EQ(Names(), names);
+        // A stand-alone milestone is cut and pasted back into row 1.
+        if (code == "SM1") milestone = Plan().Tasks().Item(1);
+        EXPECT_EQ(milestone.Text1(), code);
+        EXPECT_EQ(milestone.Text15(), parent);
+        EXPECT_TRUE(milestone.Milestone());
+    }
+}
+
+// A new code reaches the children and the milestones that name the element as parent; blanks around
+// the typed code are dropped, one inside it is refused.
+TEST_F(ChargeElementDialog, ARenamedElementTakesItsChildrenAlong) {
+    AddElement("Top", "OF", "WBS Element", 1);
+    msp::Task element = AddElement("Fit-out", "OF50", "Planning Package", 2, false, "OF");
+    msp::Task child = AddElement("Walls", "OF51", "Work Package", 3, false, "OF50");
+    msp::Task milestone = AddElement("Fitted", "OFM5", "Milestone", 2, false, "OF50");
+    msp::Task other = AddElement("Floors", "OF70", "Planning Package", 2, false, "OF");
+    Select(element);
+    user.Add(st::Type(Control("txtChargeElementID"), "of 6"));
+    user.Add(st::Click(Control("cmdOK")));
+    user.Add(st::Answer(vbOK, "The Charge Element ID cannot have a blank in it"));
+    user.Add(st::Type(Control("txtChargeElementID"), " of60 "));
+    user.Add(st::Click(Control("cmdOK")));
+    KovaMSP().ModifyChargeElementDetails();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(element.Text1(), "OF60");
+    EXPECT_EQ(child.Text15(), "OF60");
+    EXPECT_EQ(milestone.Text15(), "OF60");
+    EXPECT_EQ(other.Text15(), "OF");
+    EXPECT_EQ(element.Text15(), "OF");
+}
+
 } // namespace
 } // namespace Grantry

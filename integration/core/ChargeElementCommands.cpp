@@ -44,6 +44,9 @@ const std::string kNoParentMessage = std::string("An invalid Task has been selec
                                      kSelectParentHint;
 const std::string kBudgetLineParentMessage =
     std::string("A budget line/invalid task Task has been selected") + kCRLF + kCRLF + kSelectParentHint;
+const std::string kMarkedParentMessage = std::string("The selected Charge Element is marked for deletion.") +
+                                        kCRLF + kCRLF +
+                                        "Please restore it before inserting a Charge Element below it";
 
 const std::string kModifyNoPlanMessage = std::string("No active project found") + kCRLF + kCRLF +
                                          "Please open a new/existing project before " + " selecting this button";
@@ -190,6 +193,10 @@ void KovaMSP::InsertChargeElement() {
             MsgBox(kNoParentMessage, vbOKOnly + vbExclamation, kMessageTitle);
         } else if (parent.Text1().empty() && parent.Text9().empty()) {
             MsgBox(kBudgetLineParentMessage, vbOKOnly + vbExclamation, kMessageTitle);
+        } else if (parent.Flag4()) {
+            // The next synchronisation removes the marked branch from the plan without sending it:
+            // a child entered below it would be lost without the ERP ever seeing it.
+            MsgBox(kMarkedParentMessage, vbOKOnly + vbExclamation, kMessageTitle);
         } else {
             parent.OutlineShowAllTasks();
             Err().Clear();

@@ -166,8 +166,15 @@ void KovaMSP::MarkChildrenForDeletion(msp::Task& task, bool mark) {
         }
         child.SetFlag4(mark);
         SelectTaskRow(child);
+        // Only charge-element subtasks are elements of their own. A budget-line subtask belongs to
+        // its element: it is marked and restored with it and goes only when the element goes.
         // A restore keeps what the ERP does not know yet: it was never marked, only the marked
         // parent is given back.
+        if (!child.Flag3()) {
+            FormatSelection(app, mark, Variant(std::string(mark ? "1" : "0")));
+            Err().Clear();
+            continue;
+        }
         if (child.Flag2() || !mark) {
             FormatSelection(app, mark, Variant(std::string(mark ? "1" : "0")));
             if (child.OutlineChildren().Count() > 0) MarkChildrenForDeletion(child, mark);
@@ -190,6 +197,9 @@ void KovaMSP::MarkMilestonesForDeletion(msp::Task& task, bool mark) {
     msp::Application& app = *MSProjectApplication;
     const std::string code = task.Text1();
     Err().Clear();
+    // An element still without a code (derived from a standard one) names no milestone: an empty
+    // search would find every milestone without a parent.
+    if (code.find_first_not_of(' ') == std::string::npos) return;
     SelectTaskRow(task);
     int32_t previous = ActiveTaskId(app);
     app.Find("Text15", GetFilterTestText(1), Variant(code), true, true);
@@ -217,6 +227,8 @@ void KovaMSP::RemoveMilestones(msp::Task& task) {
     msp::Application& app = *MSProjectApplication;
     const std::string code = task.Text1();
     Err().Clear();
+    // As in the marking: no milestone names an element without a code.
+    if (code.find_first_not_of(' ') == std::string::npos) return;
     SelectTaskRow(task);
     int32_t previous = ActiveTaskId(app);
     app.Find("Text15", GetFilterTestText(1), Variant(code), true, true);

@@ -212,6 +212,11 @@ std::vector<Object> ApplyStructure(Database& db, const std::string& project, con
         }
         if (parent == x.code || linked == x.code)
             throw Failure(failures::Refused, "The charge element " + x.code + " cannot be its own parent.");
+        // The standard element an element was derived from is named when it is created; an update
+        // that names none (the client sends it for new elements only) keeps the stored one.
+        std::string derivedFrom = TrimBlanks(e.Text("DerivedFrom"));
+        if (derivedFrom.empty() && existing != s.byCode.end())
+            derivedFrom = TrimBlanks(existing->second->Text("DerivedFrom"));
         std::vector<Variant> values = {
             TrimBlanks(e.Text("Description")),
             type,
@@ -220,7 +225,7 @@ std::vector<Object> ApplyStructure(Database& db, const std::string& project, con
             TrimBlanks(e.Text("OBS")),
             StoredStamp(e, "ScheduledStart"),
             StoredStamp(e, "ScheduledFinish"),
-            TrimBlanks(e.Text("DerivedFrom")),
+            derivedFrom,
             int32_t(e.Value("EVAsMilestone").IsEmpty() ? 0 : CLng(e.Value("EVAsMilestone")))};
         if (existing != s.byCode.end()) {
             std::string sortSet = isNode ? "" : ", sort = ?";

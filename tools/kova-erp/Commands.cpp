@@ -266,7 +266,7 @@ int Baselines(const std::vector<std::string>& args, std::ostream& out) {
     while (st.Step()) {
         ++count;
         out << "  " << std::right << std::setw(3) << st.Int(0) << "  " << std::left << std::setw(8)
-            << (st.Int(1) == 2 ? "approved" : "free") << "  " << std::setw(30) << st.Text(2) << "  derived from "
+            << (st.Int(1) == 2 ? "approved" : "free") << "  " << Padded(st.Text(2), 30) << "  derived from "
             << (st.Int(3) == 0 ? std::string("-") : std::to_string(st.Int(3))) << "  changed "
             << Minute(st.Value(4)) << "\n";
     }

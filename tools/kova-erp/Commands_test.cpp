@@ -125,6 +125,14 @@ TEST_F(KovaErpTest, ListsAProjectsBaselinesAndApprovesAFreeOne) {
     ASSERT_EQ(approved.code, 0) << approved.err;
     EXPECT_EQ(approved.out, "Approved baseline 2 of project BRIDGE\n");
     EXPECT_NE(Erp({"baselines", "DEMO", "BRIDGE"}).out.find("    2  approved  Revision"), std::string::npos);
+    // Columns line up by characters: a description with letters of two bytes is padded as wide.
+    OpenBackendDatabase(*FindBackend("DEMO"))
+        ->Run("UPDATE baseline SET description = 'Überprüfung' "
+              "WHERE trim(project_id, ' ') = 'BRIDGE' AND baseline_id = 1",
+              {});
+    EXPECT_NE(Erp({"baselines", "DEMO", "BRIDGE"})
+                  .out.find("    1  approved  Überprüfung                     derived from -"),
+              std::string::npos);
 
     struct Case {
         std::vector<std::string> args;
