@@ -106,15 +106,6 @@ void DetachTask(msp::Application& app, msp::Task task, bool deleteBudgetLineTask
     Err().Clear();
 }
 
-bool StructureHoldsNode(const std::string& node) {
-    if (!CurrentProjectData || !CurrentProjectData->ChargeElements) return false;
-    const auto& list = *CurrentProjectData->ChargeElements;
-    if (Trim(node).empty()) return !list.empty();
-    for (const std::shared_ptr<KovaDataObjects::KovaCE>& ce : list)
-        if (ce && Trim(ce->CECode) == Trim(node)) return true;
-    return false;
-}
-
 // Before a removed element's task is deleted with its subtree, the tasks below it whose elements the
 // ERP still holds (moved elsewhere in the same change) are taken out to the end of the plan, with
 // their own subtasks and budget lines; the placement pass puts them under their new parents.
@@ -201,6 +192,15 @@ void NetChangePass(msp::Application& app) {
 }
 
 } // namespace
+
+bool StructureHoldsNode(const std::string& node) {
+    if (!CurrentProjectData || !CurrentProjectData->ChargeElements) return false;
+    const auto& list = *CurrentProjectData->ChargeElements;
+    if (Trim(node).empty()) return !list.empty();
+    for (const std::shared_ptr<KovaDataObjects::KovaCE>& ce : list)
+        if (ce && Trim(ce->CECode) == Trim(node)) return true;
+    return false;
+}
 
 std::function<void(const std::string&)>& SyncProgressLabel() {
     static std::function<void(const std::string&)> label;

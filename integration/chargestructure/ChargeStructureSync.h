@@ -34,6 +34,10 @@ inline constexpr char kCacheUnusableLine[] =
 // not read), true when it ran; it keeps its value when the plan does not transfer the structure.
 void SynchronizeChargeStructure(bool& proceed);
 
+// Whether the structure read into CurrentProjectData holds the connection node itself (without a node:
+// any element). An answer that does not is no structure of that node.
+bool StructureHoldsNode(const std::string& node);
+
 // Rebuilds the plan's charge-element tasks from the cache written from CurrentProjectData.
 void ApplyKovaChargeStructureToProject();
 

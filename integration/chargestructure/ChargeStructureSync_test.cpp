@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <optional>
 #include <random>
 #include <filesystem>
 #include <string>
@@ -299,6 +301,53 @@ TEST_F(StructureSyncTest, AnElementMovedOutOfARemovedSubtreeKeepsItsTaskAndBudge
     EXPECT_FALSE(ByName("BR10"));
     EXPECT_FALSE(ByName("BR12"));
     EXPECT_FALSE(ByName("Permit fees"));
+}
+
+TEST_F(StructureSyncTest, AnElementMovedOutFromBelowTwoRemovedLevelsKeepsItsTask) {
+    Change(R"([{"op": "add", "id": "BR111", "description": "Load model", "type": 4, "parent": "BR11",
+                "start": "2024-03-04 08:00", "finish": "2024-03-29 17:00"}])");
+    ASSERT_TRUE(Sync());
+    ASSERT_EQ(ByName("BR111").OutlineParent().Text1(), "BR11");
+    AddBudgetLineTask("BR111", "Modelling hours");
+    const int32_t modelTask = ByName("BR111").UniqueID();
+    Change(R"([{"op": "change", "id": "BR111", "parent": "BR20"}, {"op": "remove", "id": "BR10"}])");
+    EXPECT_TRUE(Sync());
+    ASSERT_TRUE(ByName("BR111"));
+    EXPECT_EQ(ByName("BR111").UniqueID(), modelTask);
+    EXPECT_EQ(ByName("BR111").OutlineParent().Text1(), "BR20");
+    ASSERT_TRUE(ByName("Modelling hours"));
+    EXPECT_EQ(ByName("Modelling hours").OutlineParent().Text1(), "BR111");
+    EXPECT_FALSE(ByName("BR11"));
+}
+
+TEST_F(StructureSyncTest, OnlyAnAnswerHoldingTheNodeIsTheNodesStructure) {
+    auto element = [](const std::string& code) {
+        auto ce = std::make_shared<KovaDataObjects::KovaCE>();
+        ce->CECode = code;
+        return ce;
+    };
+    struct Case {
+        const char* title;
+        std::optional<std::vector<std::string>> codes;
+        std::string node;
+        bool holds;
+    } cases[] = {
+        {"the node among its elements", std::vector<std::string>{"BR10", "BR ", "BR11"}, "BR", true},
+        {"its elements without the node", std::vector<std::string>{"BR10", "BR11"}, "BR", false},
+        {"an empty answer", std::vector<std::string>{}, "BR", false},
+        {"nothing read", std::nullopt, "BR", false},
+        {"no node, some elements", std::vector<std::string>{"BR10"}, "", true},
+        {"no node, no elements", std::vector<std::string>{}, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        CurrentProjectData->ChargeElements.reset();
+        if (c.codes) {
+            CurrentProjectData->ChargeElements.emplace();
+            for (const std::string& code : *c.codes) CurrentProjectData->ChargeElements->push_back(element(code));
+        }
+        EXPECT_EQ(StructureHoldsNode(c.node), c.holds);
+    }
 }
 
 TEST_F(StructureSyncTest, AnAnswerWithoutTheConnectionNodeRemovesNothing) {
