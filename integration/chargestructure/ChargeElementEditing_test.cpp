@@ -150,7 +150,9 @@ TEST_F(ChargeElementValidation, TheEntryIsWrittenIntoTheActiveTask) {
 TEST_F(ChargeElementValidation, TheCodeIsStoredTrimmedInUpperCase) {
     const std::pair<std::string, std::string> cases[] = {
         {" de10 ", "DE10"}, {"ä1", "Ä1"}, {"øst", "ØST"}, {"ÿ", "Ÿ"}, {"łódź", "ŁÓDŹ"},
-        {"ŋ", "Ŋ"},         {"ωя", "ΩЯ"}, {"ё", "Ё"},     {"Ä1", "Ä1"}, {"1-2", "1-2"}};
+        {"ŋ", "Ŋ"},         {"ωя", "ΩЯ"}, {"ё", "Ё"},     {"Ä1", "Ä1"}, {"1-2", "1-2"},
+        // the last letters of their ranges
+        {"ňžџķŷ", "ŇŽЏĶŶ"}, {"ϋþ", "ΫÞ"}};
     for (const auto& [typed, stored] : cases) {
         SCOPED_TRACE(typed);
         NewPlan();
