@@ -684,6 +684,18 @@ TEST_F(UnsavedRunTest, ALineTheErpHoldsForThePlanIsTakenBackOnceAnotherLikeItIsM
     EXPECT_EQ(ErpLine("A200", 5, "schedule_link"), "3");
 }
 
+// The reopened plan's line now names another cost object: it is not the ERP's line, which stays as
+// the lost run made it, and a line of its own is made.
+TEST_F(UnsavedRunTest, ALineOfAnotherCostObjectIsNotTakenBack) {
+    UpdateBudgetSchedule();
+    LoseTheSave();
+    concrete.SetText(3, "MAT.P1.STEEL");
+    UpdateBudgetSchedule();
+    EXPECT_EQ(concrete.Text(4), "7") << ErpLinks();
+    EXPECT_EQ(ErpLine("A200", 7, "cost_object"), "STEEL");
+    EXPECT_EQ(crane.Text(4), "6");
+}
+
 // A line the plan dropped is numbered below one the plan still holds: it is no line of a lost run, and
 // a new line like it is made and the dropped one unlinked, as before.
 TEST_F(UnsavedRunTest, ALineThePlanDroppedIsNotTakenBack) {
