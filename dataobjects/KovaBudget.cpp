@@ -566,6 +566,45 @@ const MemberTable<KovaBudget>& KovaBudget::Members() {
     return table;
 }
 
+Collection<KovaBudgetLine> KovaBudget::getLinkedBudgetLines(std::string& BOIConnector, std::string MsProjectName) {
+    Err().Clear();
+    Collection<KovaBudgetLine> lines;
+    CurrentManager = CreateObject(kManager);
+    if (Err().Number != 0) {
+        RaiseAbove(kNoManager);
+        return lines;
+    }
+    static const char* const kCostObjectGetters[5] = {"getItem", "getLabor", "getEquipment", "getSubcontracting",
+                                                      "getSundryCost"};
+    for (int32_t t = 1; t <= 5; ++t) {
+        Variant project = Trim(Project), plan = Trim(Plan), file = Trim(MsProjectName);
+        Object list =
+            ObjectOf(Call(CurrentManager, "listLinked" + Word(t) + "BudgetLine", {ByRef(project), ByRef(plan), ByRef(file)}));
+        if (Err().Number != 0) {
+            RaiseAbove(Word(t) + "BudgetLine List could not be retreived" + std::string(kCrLf) +
+                       ExtractErrorMessage(Err().Description));
+            return {};
+        }
+        for (const Object& e : ReadEnumeration(list)) {
+            auto line = std::make_shared<KovaBudgetLine>();
+            line->CostType = t;
+            Assign(line->BudgetLine, [&] { return CLng(Call(e, "getSequenceNumber")); });
+            Assign(line->ChargeElement, [&] { return Trim(CStr(Call(e, "getChargeElementID"))); });
+            Assign(line->CostObject, [&] {
+                const std::string code = CStr(Call(e, kCostObjectGetters[t - 1]));
+                return t == 1 ? FormatItemCode(BOIConnector, code) : Trim(code);
+            });
+            lines.push_back(line);
+        }
+        if (Err().Number != 0) {
+            RaiseAbove(Word(t) + "BudgetLine List could not be retreived" + std::string(kCrLf) +
+                       ExtractErrorMessage(Err().Description));
+            return {};
+        }
+    }
+    return lines;
+}
+
 std::shared_ptr<KovaBudget> MakeKovaBudget(const std::string& project, const std::string& plan,
                                            const std::string& connectedCE, std::string& BOIConnector,
                                            bool& BudgetlinesTransferred, const std::string& MsProjectName) {

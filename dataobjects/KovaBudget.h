@@ -53,6 +53,11 @@ public:
                                                  Collection<KovaBudgetLine>& colBdgtLines, int32_t DeleteBL,
                                                  std::string strMSProjectName);
 
+    // The lines of Project and Plan, cost types 1 to 5, that the ERP holds as linked to MsProjectName
+    // (their ChargeElement, BudgetLine, CostType and CostObject; other fields keep their defaults).
+    // Failures: 100 with "ActivityBudgetManager Object could not be created", or the list's failure.
+    Collection<KovaBudgetLine> getLinkedBudgetLines(std::string& BOIConnector, std::string MsProjectName);
+
     // The properties by name, and the methods without a collection.
     static const platform::automation::MemberTable<KovaBudget>& Members();
 

@@ -51,7 +51,10 @@ bool RefreshLine(const std::string& chargeElement, int32_t costType, int32_t lin
         return true;
     }
     const bool gone = ErpHasNoSuchLine();
-    PrintLog(FormatErrorForLog(Err().Description));
+    if (gone)
+        PrintLog(FormatErrorForLog(Err().Description));
+    else
+        LogStepFailure(FormatErrorForLog(Err().Description));
     Err().Clear();
     return !gone;
 }

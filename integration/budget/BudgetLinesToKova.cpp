@@ -1,6 +1,7 @@
 // The plan's budget lines to the ERP (the budget and schedule run's sixth step): the linked lines in
 // one update, what the ERP answers applied, then the lines made in the plan created in the ERP.
 #include <cmath>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -65,7 +66,7 @@ void CreateLine(Line& line, int32_t costType, const std::string& costTypeText, c
                                          tradeGroup);
     }
     if (Err().Number != 0) {
-        PrintLog(FormatErrorForLog(Err().Description));
+        LogStepFailure(FormatErrorForLog(Err().Description));
         Err().Clear();
         return;
     }
@@ -273,10 +274,85 @@ void ApplyBudgetLineUpdateResult(const ko::Collection<ko::KovaData>& result) {
     Err().Clear();
 }
 
+// The numbers the ERP gave this plan's lines on an earlier run are lost when the plan was not saved
+// after it (the run was cut off, or the file could not be written): the ERP then holds lines linked to
+// this plan that no line of the plan holds, numbered above every line the plan holds of their charge
+// element (the ERP numbers a charge element's lines upwards). A new line of the plan with the same
+// charge element, cost type and cost object takes such a line back instead of having it made a second
+// time. A lower-numbered line linked to the plan is one the plan dropped; the update unlinks it. False
+// when the ERP's linked lines cannot be read: making new lines is then not safe.
+bool TakeBackUnrecordedLines(LinesByCostType& fresh) {
+    if (fresh.empty()) return true;
+    BudgetScheduleRunState& s = BudgetScheduleState();
+    if (!s.budget) {
+        Err().Raise(platform::automation::errors::ObjectNotSet);
+        return false;
+    }
+    ko::Collection<ko::KovaBudgetLine> linked = s.budget->getLinkedBudgetLines(BOIConnector, PlanName());
+    if (Err().Number != 0) return false;
+    std::map<std::string, int32_t> highestHeld;
+    auto hold = [&](const std::string& chargeElement, const std::string& number) {
+        if (Trim(number).empty()) return;
+        int32_t& highest = highestHeld[Trim(chargeElement)];
+        highest = std::max(highest, IntegerOfField(number));
+    };
+    for (const msp::Task& task : MSProjectApplication->ActiveProject().Tasks().Snapshot()) {
+        if (!task) continue;
+        if (!task.Text(2).empty()) {
+            hold(GetParentChargeElement(task), task.Text(4));
+            continue;
+        }
+        for (const msp::Assignment& a : task.Assignments().Snapshot())
+            if (a) hold(task.Text(1), a.Text(4));
+    }
+    Err().Clear();
+    std::vector<std::shared_ptr<ko::KovaBudgetLine>> unrecorded;
+    for (const auto& line : linked)
+        if (line && line->BudgetLine > highestHeld[Trim(line->ChargeElement)]) unrecorded.push_back(line);
+    for (auto& [costType, items] : fresh) {
+        for (BudgetLineItem& item : items) {
+            if (unrecorded.empty()) return true;
+            const bool isTask = !item.assignment;
+            const std::string chargeElement = Trim(isTask ? GetParentChargeElement(item.task) : item.task.Text(1));
+            const std::string costTypeText = isTask ? item.task.Text(2) : item.assignment.Text(2);
+            const std::string costObject =
+                Trim(CostObjectCode(costType, isTask ? item.task.Text(3) : item.assignment.Text(3)));
+            auto match = std::find_if(unrecorded.begin(), unrecorded.end(), [&](const auto& line) {
+                return line->CostType == costType && Trim(line->ChargeElement) == chargeElement &&
+                       Trim(line->CostObject) == costObject;
+            });
+            if (chargeElement.empty() || match == unrecorded.end()) continue;
+            const std::string number = std::to_string((*match)->BudgetLine);
+            auto write = [&](auto& line) {
+                line.SetText(4, number);
+                line.SetText(8, kLinkStateLinkExists);
+                line.SetText(20, BudgetLineKey(chargeElement, costTypeText, number));
+            };
+            if (isTask)
+                write(item.task);
+            else
+                write(item.assignment);
+            Err().Clear();
+            PrintLog("   Budget line " + number + " of Charge Element " + chargeElement + " (cost object " +
+                     costObject + ") was created in Kova by an earlier run of this plan that was not saved: " +
+                     "it is linked again and not created twice.");
+            unrecorded.erase(match);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 void CreateUpdateBudgetLinesInKova() {
     BudgetScheduleRunState& s = BudgetScheduleState();
+    LinesByCostType fresh = CollectBudgetLines(2);
+    const bool mayCreate = TakeBackUnrecordedLines(fresh);
+    if (!mayCreate) {
+        LogStepFailure(FormatErrorForLog(Err().Description));
+        PrintLog(kNewLinesNotCreatedLine);
+        Err().Clear();
+    }
     ko::Collection<ko::KovaBudgetLine> updates;
     for (auto& [costType, items] : CollectBudgetLines(3)) {
         if (costType < 1 || costType > 5) continue;
@@ -298,12 +374,12 @@ void CreateUpdateBudgetLinesInKova() {
     }
     if (Err().Number != 0) {
         // The ERP's messages for the refused lines, one a line, as they came.
-        PrintLog(Err().Description);
+        LogStepFailure(Err().Description);
         Err().Clear();
     } else {
         ApplyBudgetLineUpdateResult(result);
     }
-    for (auto& [costType, items] : CollectBudgetLines(2)) {
+    for (auto& [costType, items] : mayCreate ? CollectBudgetLines(2) : LinesByCostType()) {
         if (costType < 1 || costType > 5) continue;
         for (BudgetLineItem& item : items) {
             if (!StillInPlan(item.task)) continue;

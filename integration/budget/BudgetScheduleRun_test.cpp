@@ -10,6 +10,7 @@
 #include "integration/budget/KovaUpdateBudgetSchedule.h"
 #include "integration/budget/frmSyncOptions.h"
 #include "integration/chargestructure/ChargeStructureSync.h"
+#include "integration/core/CommandFrame.h"
 #include "platform/forms/Form.h"
 #include "platform/middleware/JavaDate.h"
 #include "platform/middleware/TestControl.h"
@@ -591,6 +592,145 @@ TEST_F(BudgetScheduleRunTest, TheResultDetachesTheAssignmentItNamesOnly) {
     ASSERT_GE(links.size(), 3u);
     for (const auto& [line, link] : links)
         if (line != "3") EXPECT_EQ(link, "3") << "line " << line;
+}
+
+// ---- a run whose plan was not saved ----------------------------------------------------------------
+
+// The ERP made the plan's new lines and gave them numbers, then the plan was not saved (the run was
+// killed, or the file could not be written): the plan as its file holds it still has the lines as new.
+// The next run must find the lines the ERP holds for this plan instead of making them again.
+class UnsavedRunTest : public BudgetScheduleRunTest {
+protected:
+    void SetUp() override {
+        BudgetScheduleRunTest::SetUp();
+        PlaceLines();
+        SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(2)));
+        concrete = AddTask("Ready-mix concrete", 3);
+        concrete.SetText(2, "1");
+        concrete.SetText(3, "MAT.CONCRETE");
+        concrete.SetText(6, "7");
+        concrete.SetText(8, "2");
+        crane = a200.Assignments().Add(Plan().Resources().Item(3).Id(), Variant(0.0));
+        crane.SetText(2, "3");
+        crane.SetText(3, "EQP.CRANE");
+        crane.SetText(8, "2");
+        crane.SetWork(Variant(16.0 * 60));
+    }
+    // What a plan reopened from its last saved file holds of the two lines.
+    void LoseTheSave() {
+        concrete.SetText(4, "");
+        concrete.SetText(8, "2");
+        concrete.SetText(20, "");
+        crane.SetText(4, "");
+        crane.SetText(8, "2");
+        crane.SetText(20, "");
+    }
+    int ErpCount(const std::string& where) {
+        return std::stoi(Erp("SELECT count(*) FROM budget_line WHERE " + where));
+    }
+    int PlanHolders(const std::string& key) {
+        int n = 0;
+        for (const msp::Task& t : Plan().Tasks().Snapshot()) {
+            if (!t) continue;
+            if (t.Text(20) == key) ++n;
+            for (const msp::Assignment& a : t.Assignments().Snapshot())
+                if (a && a.Text(20) == key) ++n;
+        }
+        return n;
+    }
+    msp::Task concrete;
+    msp::Assignment crane;
+};
+
+TEST_F(UnsavedRunTest, TheNextRunTakesBackTheLinesTheErpMadeInsteadOfMakingThemTwice) {
+    UpdateBudgetSchedule();
+    ASSERT_EQ(concrete.Text(4), "5") << LogText();
+    ASSERT_EQ(crane.Text(4), "6");
+    LoseTheSave();
+
+    UpdateBudgetSchedule();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    // Every line once in the ERP, linked to the plan, and once in the plan.
+    EXPECT_EQ(ErpCount("ce_id = 'A200' AND cost_type = 1 AND cost_object = 'CONCRETE'"), 1);
+    EXPECT_EQ(ErpCount("ce_id = 'A200' AND cost_type = 3 AND cost_object = 'CRANE'"), 1);
+    EXPECT_EQ(ErpCount("ce_id = 'A200'"), 6) << ErpLinks(); // the seed's four and the two new
+    EXPECT_EQ(ErpLine("A200", 5, "schedule_link"), "3");
+    EXPECT_EQ(ErpLine("A200", 6, "schedule_link"), "3");
+    EXPECT_EQ(PlanHolders("A200_1_5"), 1);
+    EXPECT_EQ(PlanHolders("A200_3_6"), 1);
+    EXPECT_EQ(concrete.Text(8), "3");
+    EXPECT_EQ(crane.Text(8), "3");
+    const std::string log = LogText();
+    EXPECT_THAT(log, HasSubstr("Budget line 5 of Charge Element A200 (cost object CONCRETE) was created in Kova"));
+    EXPECT_THAT(log, HasSubstr("Budget line 6 of Charge Element A200 (cost object CRANE)"));
+    EXPECT_TRUE(log.ends_with("Synchronization completed with Kova Project P1\r\n")) << log;
+}
+
+TEST_F(UnsavedRunTest, ALineTheErpHoldsForThePlanIsTakenBackOnceAnotherLikeItIsMade) {
+    UpdateBudgetSchedule();
+    LoseTheSave();
+    // A second new line of the same element, cost type and cost object: one takes line 5 back, the
+    // other is made.
+    msp::Task more = AddTask("More concrete", 3);
+    more.SetText(2, "1");
+    more.SetText(3, "MAT.CONCRETE");
+    more.SetText(6, "3");
+    more.SetText(8, "2");
+    UpdateBudgetSchedule();
+    EXPECT_EQ(ErpCount("ce_id = 'A200' AND cost_type = 1 AND cost_object = 'CONCRETE'"), 2) << ErpLinks();
+    EXPECT_EQ(concrete.Text(4), "5");
+    EXPECT_EQ(more.Text(4), "7");
+    EXPECT_EQ(ErpLine("A200", 7, "required_quantity"), "3");
+    EXPECT_EQ(ErpLine("A200", 5, "schedule_link"), "3");
+}
+
+// The reopened plan's line now names another cost object: it is not the ERP's line, which stays as
+// the lost run made it, and a line of its own is made.
+TEST_F(UnsavedRunTest, ALineOfAnotherCostObjectIsNotTakenBack) {
+    UpdateBudgetSchedule();
+    LoseTheSave();
+    concrete.SetText(3, "MAT.P1.STEEL");
+    UpdateBudgetSchedule();
+    EXPECT_EQ(concrete.Text(4), "7") << ErpLinks();
+    EXPECT_EQ(ErpLine("A200", 7, "cost_object"), "STEEL");
+    EXPECT_EQ(crane.Text(4), "6");
+}
+
+// A line the plan dropped is numbered below one the plan still holds: it is no line of a lost run, and
+// a new line like it is made and the dropped one unlinked, as before.
+TEST_F(UnsavedRunTest, ALineThePlanDroppedIsNotTakenBack) {
+    msp::Task concreteA100 = Holder("A100_1_1");
+    ASSERT_TRUE(concreteA100);
+    ASSERT_TRUE(Holder("A100_3_9"));
+    concreteA100.Delete();
+    msp::Assignment again = a100.Assignments().Add(Plan().Resources().Item(1).Id(), Variant(5.0));
+    ASSERT_EQ(again.ResourceName(), "MAT.CONCRETE Ready-mix concrete");
+    again.SetText(2, "1");
+    again.SetText(3, "MAT.CONCRETE");
+    again.SetText(8, "2");
+    UpdateBudgetSchedule();
+    EXPECT_EQ(ErpLine("A100", 1, "schedule_link"), "1") << ErpLinks();
+    EXPECT_EQ(again.Text(4), "10");
+    EXPECT_EQ(ErpLine("A100", 10, "required_quantity"), "5");
+    EXPECT_THAT(LogText(), Not(HasSubstr("not created twice")));
+}
+
+TEST_F(UnsavedRunTest, WhenTheErpCannotSayWhatItHoldsNoNewLineIsMade) {
+    erp.Control().ArmFault(Fault::Error("*", "listLinkedMaterialBudgetLine", 7, 0, "Server busy"));
+    UpdateBudgetSchedule();
+    erp.Control().ClearFaults();
+    EXPECT_EQ(concrete.Text(8), "2");
+    EXPECT_EQ(concrete.Text(4), "");
+    EXPECT_EQ(ErpCount("ce_id = 'A200'"), 4);
+    const std::string log = LogText();
+    EXPECT_THAT(log, HasSubstr("Server busy"));
+    EXPECT_THAT(log, HasSubstr(kNewLinesNotCreatedLine));
+    EXPECT_THAT(log, Not(HasSubstr("Synchronization completed")));
+    EXPECT_TRUE(StepFailed());
+    // The next run makes them.
+    UpdateBudgetSchedule();
+    EXPECT_EQ(concrete.Text(4), "5");
+    EXPECT_EQ(ErpCount("ce_id = 'A200'"), 6);
 }
 
 // ---- the run -------------------------------------------------------------------------------------

@@ -359,7 +359,7 @@ void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, 
 
     bool linesWanted = true;
     RunBudget = CurrentProjectData->getKovaBudget(BOIConnector, linesWanted, planName);
-    if (Err().Number != 0) PrintLog(Err().Description);
+    if (Err().Number != 0) LogStepFailure(Err().Description);
     if (!RunBudget || !RunBudget->KovaBudgetLines) {
         Err().Clear();
         RunBudget.reset();

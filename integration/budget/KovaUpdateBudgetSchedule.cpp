@@ -165,7 +165,7 @@ void SendScheduleInfoToKova() {
     if (elements.empty()) return;
     if (!CurrentProjectData) return Err().Raise(platform::automation::errors::ObjectNotSet);
     if (!CurrentProjectData->updateScheduleInfo(BOIConnector, elements)) {
-        PrintLog(FormatErrorForLog(Err().Description));
+        LogStepFailure(FormatErrorForLog(Err().Description));
         Err().Clear();
         return;
     }
@@ -236,7 +236,8 @@ void UpdateBudgetSchedule() {
     UpdateProjectDefinitionInMsP();
     Err().Clear();
 
-    PrintLog(kSynchronizationCompletedLine + s.project);
+    // A run in which a step failed does not say it completed: the command ends it saying so.
+    if (!StepFailed()) PrintLog(kSynchronizationCompletedLine + s.project);
     s.budget.reset();
     // The connect run, which may follow in the same process, never loads the option.
     DeleteKovaMSPTask = false;

@@ -70,6 +70,9 @@ inline constexpr char kBudgetCombinationChangedLine[] =
     "   Project Budget Combination has been changed to Element/Activity for the Kova Project. Creation of "
     "Kova Project Budget lines, for the Budget line tasks newly added in MsProject might have failed.";
 inline constexpr char kSynchronizationCompletedLine[] = "Synchronization completed with Kova Project ";
+inline constexpr char kNewLinesNotCreatedLine[] =
+    "   The budget lines Kova holds for this plan could not be read: the new budget lines are not created "
+    "in Kova on this run, the next run creates them";
 
 // The run, started by the synchronisation dialog.
 void UpdateBudgetSchedule();

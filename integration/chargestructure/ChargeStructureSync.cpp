@@ -133,11 +133,6 @@ void TakeOutKeptSubtasks(msp::Application& app, const msp::Task& task) {
 
 void RemovalPass(msp::Application& app, bool deleteCETasks, bool deleteBudgetLineTasks) {
     ShowSyncProgress("Deleting the tasks which are deleted in Kova");
-    const ChargeElementTable& table = ChargeElements();
-    if (!table.written || !table.loaded) {
-        PrintLog(kCacheUnusableLine);
-        return;
-    }
     msp::Tasks tasks = app.ActiveProject().Tasks();
     const int32_t count = tasks.Count();
     Err().Clear();
@@ -238,7 +233,7 @@ void SynchronizeChargeStructure(bool& proceed) {
     CurrentProjectData->getChBSFromKova(BOIConnector, node);
     if (Err().Number != 0) {
         // Nothing read is not "everything removed": the plan stays as it is.
-        PrintLog(kStructureReadFailedLine + FormatErrorForLog(Err().Description));
+        LogStepFailure(kStructureReadFailedLine + FormatErrorForLog(Err().Description));
         Err().Clear();
         PrintLog(kStructureSyncAbortedLine);
         proceed = false;
@@ -254,6 +249,11 @@ void SynchronizeChargeStructure(bool& proceed) {
     }
     WriteChargeElementFile();
     ApplyKovaChargeStructureToProject();
+    if (!ChargeElements().written || !ChargeElements().loaded) {
+        PrintLog(kStructureSyncAbortedLine);
+        proceed = false;
+        return;
+    }
     if (RelationshipFailure) {
         PrintLog("*** Please check mentioned task(s) in Microsoft Project and correct the task relationships. ***");
         PrintLog("");
@@ -271,6 +271,13 @@ void ApplyKovaChargeStructureToProject() {
     options.netChange = NetChangeOption;
     Err().Clear();
     LoadChargeElementFile();
+    // Without the file the placement would take every element for removed or missing.
+    if (!ChargeElements().written || !ChargeElements().loaded) {
+        const std::string path = GetBceFilePath();
+        Err().Clear();
+        LogStepFailure(kCacheUnusableLine + path + kCacheUnusableTail);
+        return;
+    }
 
     app.OutlineShowAllTasks();
     app.Alerts(false);

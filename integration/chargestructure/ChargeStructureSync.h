@@ -26,9 +26,10 @@ inline constexpr char kStructureSyncAbortedLine[] = "Synchronizing of the Charge
 inline constexpr char kStructureReadFailedLine[] =
     "*** FAILURE: *** The Charge Breakdown Structure could not be read from Kova: ";
 inline constexpr char kConnectionNodeMissingText[] = "the answer does not hold the connection node ";
-inline constexpr char kCacheUnusableLine[] =
-    "*** FAILURE: *** The Charge Breakdown Structure file could not be written or read back; "
-    "no task is removed";
+// Followed by the file's path and kCacheUnusableTail.
+inline constexpr char kCacheUnusableLine[] = "*** FAILURE: *** The Charge Breakdown Structure file ";
+inline constexpr char kCacheUnusableTail[] =
+    " could not be written or read back; no task is removed, moved or added";
 
 // The step. `proceed` becomes false when it was abandoned (ownership not settled, the ERP's structure
 // not read), true when it ran; it keeps its value when the plan does not transfer the structure.

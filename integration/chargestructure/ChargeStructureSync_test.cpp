@@ -15,6 +15,7 @@
 
 #include "integration/chargestructure/ChargeElementFile.h"
 #include "integration/chargestructure/ChargeElementPlacement.h"
+#include "integration/core/CommandFrame.h"
 #include "integration/chargestructure/ChargeStructureTestSupport.h"
 #include "integration/core/PlanLayoutTestSupport.h"
 #include "platform/automation/Variant.h"
@@ -196,21 +197,27 @@ TEST_F(StructureSyncTest, NothingIsRemovedWhenTheStructureCannotBeReadOrCached) 
     const std::vector<std::string> before = Codes();
 
     // The ERP's read fails.
+    ResetStepFailures();
     erp.Control().ArmFault(platform::middleware::Fault::Error("*", "getChargeElementReference", 7, 0, "Server busy"));
     EXPECT_FALSE(Sync(true));
     erp.Control().ClearFaults();
     EXPECT_EQ(Codes(), before);
+    EXPECT_TRUE(StepFailed());
 
-    // The cache file cannot be written (a folder stands in its place).
+    // The cache file cannot be written (a folder stands in its place): the step names the file, fails,
+    // and the budget step does not follow.
+    ResetStepFailures();
     std::filesystem::remove(BcePath());
     std::filesystem::create_directories(BcePath());
-    EXPECT_TRUE(Sync());
+    EXPECT_FALSE(Sync(true));
     EXPECT_EQ(Codes(), before);
+    EXPECT_TRUE(StepFailed());
 
     const std::string log = LogText();
     EXPECT_THAT(log, HasSubstr(std::string(kStructureReadFailedLine)));
     EXPECT_THAT(log, HasSubstr("Synchronizing of the Charge Breakdown Structure was aborted\r\n"));
-    EXPECT_THAT(log, HasSubstr(std::string(kCacheUnusableLine) + "\r\n"));
+    EXPECT_THAT(log, HasSubstr(kCacheUnusableLine + BcePath().string() + kCacheUnusableTail + "\r\n"));
+    ResetStepFailures();
 }
 
 TEST_F(StructureSyncTest, NetChangeLeavesARedatedOnlyElementWhereItIs) {

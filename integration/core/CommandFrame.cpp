@@ -1,5 +1,11 @@
 #include "integration/core/CommandFrame.h"
 
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "dataobjects/KovaProjectData.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
@@ -45,6 +51,21 @@ int32_t PropertyNumber(const char* name) {
     return number;
 }
 
+// Whether a save can replace `file`: it is not made read-only, and a file can be made beside it, as the
+// save does before it replaces the file.
+bool FileCanBeReplaced(const std::string& file) {
+    struct stat st;
+    if (::stat(file.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (folder.empty()) folder = ".";
+    std::string probe = (folder / ".save-probe-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
 bool PlanSaved() {
     Err().Clear();
     bool saved = MSProjectApplication->ActiveProject().Saved();
@@ -80,6 +101,24 @@ bool RequireOpenPlan() {
     return false;
 }
 
+bool RequireSavablePlan() {
+    Err().Clear();
+    if (!MSProjectApplication) return false;
+    msp::Project plan = MSProjectApplication->ActiveProject();
+    const bool readOnly = plan.ReadOnly();
+    const std::string file = plan.FullName();
+    Err().Clear();
+    std::string why;
+    std::error_code ec;
+    if (readOnly)
+        why = kPlanReadOnlyReason;
+    else if (!file.empty() && std::filesystem::is_regular_file(file, ec) && !FileCanBeReplaced(file))
+        why = kPlanFileNotWritableReason + file;
+    if (why.empty()) return true;
+    MsgBox(kPlanNotSavableMessage + why + kPlanNotSavableTail, vbOKOnly + vbCritical, kMessageTitle);
+    return false;
+}
+
 bool RequireKovaGanttView() {
     bool present = HasKovaGanttView();
     Err().Clear();
@@ -106,20 +145,40 @@ void PrintLog(const std::string& text) {
     Err() = before;
 }
 
-void SavePlanAndLog() {
+bool SavePlanAndLog() {
     Err().Clear();
     if (MSProjectApplication) MSProjectApplication->FileSave();
     Err().Clear();
-    PrintLog(MSProjectApplication && PlanSaved() ? kPlanSavedLine : kPlanNotSavedLine);
+    const bool saved = MSProjectApplication && PlanSaved();
+    PrintLog(saved ? kPlanSavedLine : kPlanNotSavedLine);
+    return saved;
 }
 
-void CloseCommandLog() {
+void CloseCommandLog(const std::string& lead) {
     os::CloseFile(os::LogFileNumber);
-    OfferLogView(LogFilePath);
+    OfferLogView(LogFilePath, lead);
 }
 
-void OfferLogView(const std::string& logPath) {
-    if (MsgBox(kLogOfferMessage, vbYesNo + vbQuestion + vbMsgBoxSetForeground, kMessageTitle) == vbYes) {
+namespace {
+bool stepFailed = false;
+} // namespace
+
+void LogStepFailure(const std::string& text) {
+    PrintLog(text);
+    stepFailed = true;
+}
+
+bool StepFailed() {
+    return stepFailed;
+}
+
+void ResetStepFailures() {
+    stepFailed = false;
+}
+
+void OfferLogView(const std::string& logPath, const std::string& lead) {
+    const std::string text = lead.empty() ? std::string(kLogOfferMessage) : lead + kCRLF + kCRLF + kLogOfferMessage;
+    if (MsgBox(text, vbYesNo + (lead.empty() ? vbQuestion : vbExclamation) + vbMsgBoxSetForeground, kMessageTitle) == vbYes) {
         int32_t task = os::StartLogViewer(logPath);
         if (task != 0) os::AppActivate(task);
     }
@@ -166,6 +225,7 @@ void KovaMSP::connectProject() {
         return ReleaseCommandObjects();
     }
 
+    if (!RequireSavablePlan()) return ReleaseCommandObjects();
     if (!PlanSaved()) {
         if (MsgBox(kSaveFirstMessage, vbOKCancel + vbInformation + vbMsgBoxSetForeground, kMessageTitle) ==
             vbOK)

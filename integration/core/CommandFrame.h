@@ -41,6 +41,17 @@ bool HasKovaGanttView();
 
 // False, after the no-plan message, when the planning program has no plan open.
 bool RequireOpenPlan();
+// False, after a message that says why, when the active plan cannot be saved where it is (it is open
+// read-only, or its file cannot be written): a command that changes the ERP asks this before it sends
+// anything, so that the ERP never holds what the plan cannot record.
+bool RequireSavablePlan();
+inline constexpr char kPlanNotSavableMessage[] = "This plan cannot be saved: ";
+inline constexpr char kPlanNotSavableTail[] =
+    ".\r\n\r\nNothing is sent to Kova, so that Kova holds nothing the plan could not record. Open the plan "
+    "where it can be saved and run the command again.";
+inline constexpr char kPlanReadOnlyReason[] = "it is open read-only, another program has it open";
+inline constexpr char kPlanFileNotWritableReason[] = "its file cannot be written: ";
+
 // False, after the view-missing message, when the plan lacks the integration's view; otherwise
 // makes it the current view (single pane).
 bool RequireKovaGanttView();
@@ -50,13 +61,20 @@ bool RequireKovaGanttView();
 void OpenCommandLog(const std::string& title);
 // One line to the command's log; a log that is not open is no reason to stop.
 void PrintLog(const std::string& text);
-// Saves the active plan and logs whether the planning program now calls it saved.
-void SavePlanAndLog();
-// Closes file 9 and offers the log at LogFilePath to the user.
-void CloseCommandLog();
+// Saves the active plan and logs whether the planning program now calls it saved; true when it does.
+bool SavePlanAndLog();
+// Closes file 9 and offers the log at LogFilePath to the user; a `lead` text comes before the offer.
+void CloseCommandLog(const std::string& lead = {});
 
 // Asks whether the user wants to read the log at `logPath`; on Yes starts the log viewer with it and
-// brings the viewer to the front without waiting for it. Failures are ignored.
-void OfferLogView(const std::string& logPath);
+// brings the viewer to the front without waiting for it. Failures are ignored. A `lead` text (what
+// went wrong) comes first in the same message.
+void OfferLogView(const std::string& logPath, const std::string& lead = {});
+
+// A step of the running command that failed: the text is logged at once and the failure remembered,
+// so that the command ends saying it failed instead of completed. The command resets it when it starts.
+void LogStepFailure(const std::string& text);
+bool StepFailed();
+void ResetStepFailures();
 
 } // namespace Grantry

@@ -20,7 +20,7 @@ void KovaMSP::ConnectionDetails() {
     if (!MSProjectApplication) return ReleaseCommandObjects();
     // The open plan is asked for first: without one the company check would refuse with its own
     // message and the user would never learn that a plan is missing.
-    if (!RequireOpenPlan()) return ReleaseCommandObjects();
+    if (!RequireOpenPlan() || !RequireSavablePlan()) return ReleaseCommandObjects();
     CurrentProjectData = std::make_shared<KovaDataObjects::KovaProjectData>();
     if (!OpenKovaConnection() || !CheckProjectCompany()) return ReleaseCommandObjects();
     LoadProjectDataFromProperties();

@@ -77,7 +77,7 @@ bool CheckDisconnectCompany() {
 void KovaMSP::disconnectProject() {
     AttachMSProject();
     if (!MSProjectApplication) return ReleaseCommandObjects();
-    if (!RequireOpenPlan()) return ReleaseCommandObjects();
+    if (!RequireOpenPlan() || !RequireSavablePlan()) return ReleaseCommandObjects();
 
     if (MsgBox("Disconnect the active MsP Project from Kova ?",
                vbYesNo + vbQuestion + vbDefaultButton2 + vbMsgBoxSetForeground, kMessageTitle) == vbYes &&

@@ -23,7 +23,7 @@ void KovaMSP::SaveBaseline() {
     if (!MSProjectApplication) return ReleaseCommandObjects();
     // As for the connection details: without a plan the company check would refuse with its own
     // message, and the user would never learn that a plan is missing.
-    if (!RequireOpenPlan()) return ReleaseCommandObjects();
+    if (!RequireOpenPlan() || !RequireSavablePlan()) return ReleaseCommandObjects();
     CurrentProjectData = std::make_shared<KovaDataObjects::KovaProjectData>();
     if (!OpenKovaConnection() || !CheckProjectCompany()) return ReleaseCommandObjects();
     LoadProjectDataFromProperties();

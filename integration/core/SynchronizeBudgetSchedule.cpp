@@ -75,10 +75,11 @@ void KovaMSP::SynchronizeBudgetSchedule() {
     if (!MSProjectApplication) return ReleaseCommandObjects();
     CurrentProjectData = std::make_shared<KovaDataObjects::KovaProjectData>();
     if (!OpenKovaConnection()) return ReleaseCommandObjects();
-    if (!RequireOpenPlan()) return ReleaseCommandObjects();
+    if (!RequireOpenPlan() || !RequireSavablePlan()) return ReleaseCommandObjects();
     if (!CheckProjectCompany()) return ReleaseCommandObjects();
     LoadProjectDataFromProperties();
     Err().Clear();
+    ResetStepFailures();
 
     LogFilePath = GetLogFilePath();
     const std::string project = PlanText("KovaProject");
@@ -115,9 +116,13 @@ void KovaMSP::SynchronizeBudgetSchedule() {
 
     app.FilterApply(kAllKovaProjectTasksFilter);
     Err().Clear();
-    SavePlanAndLog();
+    const bool saved = SavePlanAndLog();
     Err().Clear();
-    CloseCommandLog();
+    std::string failure;
+    if (!saved || StepFailed())
+        failure = kSynchronizationFailedLine + project + (saved ? kStepsFailedReason : kNotSavedReason);
+    if (!failure.empty()) PrintLog(failure);
+    CloseCommandLog(failure);
     Err().Clear();
     ReleaseCommandObjects();
 }

@@ -12,6 +12,12 @@ inline constexpr char kSyncFreeStatusNote[] =
     "General note: For a project with \"Free\" status, the Charge Element Progress and Actual dates will not "
     "be updated";
 inline constexpr char kAllKovaProjectTasksFilter[] = "AllKovaProjectTasks";
+// The last line of a run in which a step failed or the plan could not be saved, and the first line of
+// the message that then offers the log: followed by the project code and one of the reasons.
+inline constexpr char kSynchronizationFailedLine[] = "Synchronization with Kova Project ";
+inline constexpr char kStepsFailedReason[] = " failed: a step could not be completed (see the log)";
+inline constexpr char kNotSavedReason[] =
+    " failed: the Microsoft Project file is not saved, what the run wrote into it is lost";
 
 // The synchronisation dialog, shown modally with the log open. The module that builds it sets it;
 // left empty, the command shows nothing and saves the plan.

@@ -371,6 +371,18 @@ bool ActivityBudgetManager::AnswerOwn(std::string_view name, CallKind, std::span
             result = Variant();
             return true;
         }
+        // The lines linked to one plan file, whatever their charge element: what a plan that could not
+        // record the numbers the backend gave it looks for on its next run.
+        if (NamesEqual(name, "listLinked" + w + "BudgetLine")) {
+            auto lines = LoadLines(Db(), t,
+                                   "trim(project_id, ' ') = ? AND trim(plan_id, ' ') = ? AND schedule_link = ? "
+                                   "AND trim(external_schedule, ' ') = ?",
+                                   {TrimBlanks(a.String(0)), TrimBlanks(a.String(1)), kLinked,
+                                    TrimBlanks(a.String(2))},
+                                   progId());
+            result = Variant(MakeEnumeration("ActivityBudget.BudgetLineIterator", progId(), AsObjects(lines)));
+            return true;
+        }
         if (NamesEqual(name, "show" + w + "BudgetLineForScheduling")) {
             auto lines = LoadLines(Db(), t, std::string(kLineKeys) + " AND seq_no = ? AND schedule_link = ?",
                                    {TrimBlanks(a.String(0)), TrimBlanks(a.String(1)), TrimBlanks(a.String(2)),

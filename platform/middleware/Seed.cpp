@@ -248,6 +248,11 @@ void Projects(Database& db, Reader& seed, int32_t company, SeedResult& result) {
         if (id.find_first_of(".#") != std::string::npos) p.Fail("a project id has no \".\" or \"#\"");
         if (company == 0) p.Fail("projects need a company");
         std::string leading = p.Text("leadingPlan");
+        const Variant start = p.Stamp("start"), finish = p.Stamp("finish");
+        // Stamps of fixed width compare as their texts do.
+        if (!start.IsEmpty() && !finish.IsEmpty() && platform::automation::CStr(start) > platform::automation::CStr(finish))
+            p.Fail("the project " + id + " starts (" + p.Text("start") + ") after it finishes (" + p.Text("finish") +
+                   ")");
         db.Run("INSERT INTO project(project_id, company_number, description, start_ts, finish_ts, "
                "leading_plan_id, "
                "obs_id, budget_type_pb, budget_type_pc, sort) VALUES (?,?,?,?,?,?,?,?,?,?)",

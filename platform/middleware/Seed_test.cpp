@@ -167,6 +167,8 @@ TEST(Seed, RefusesWrongSeedsWithThePlaceAndKeepsNothing) {
          "budgetLines[0]: there is no EQP cost object CRANE"},
         {R"({"company": {"number": 1}, "projects": [{"id": "P1", "start": "2024-02-30"}]})",
          "projects[0]: start is no time: \"2024-02-30\""},
+        {R"({"company": {"number": 1}, "projects": [{"id": "P1", "start": "2200-03-01", "finish": "2025-06-30"}]})",
+         "projects[0]: the project P1 starts (2200-03-01) after it finishes (2025-06-30)"},
         {R"({"calendars": [{"code": "KID", "parent": "STD"}, {"code": "STD"}]})",
          "calendars[0]: the parent calendar STD must come before it"},
         {R"({"company": {"number": 1}, "obs": [{"id": "X"}, {"id": "X"}]})", "the backend refused the seed"},

@@ -272,6 +272,34 @@ Variant GetTaskField(const PlanData& plan, const TaskData& t, const FieldRef& f)
     Fail(kAppError, "The field is not valid for tasks.");
 }
 
+namespace {
+
+// The values the plan file's reader would refuse are refused when they are set, with its reason.
+Date ScheduledDate(const Date& d) {
+    if (!IsScheduleDate(d))
+        Fail(kAppError, "The date " + ShownDate(d) + " is outside the dates the program schedules " +
+                            kScheduleDatesText + ".");
+    return d;
+}
+std::optional<Date> ScheduledDate(const std::optional<Date>& d) {
+    if (d) ScheduledDate(*d);
+    return d;
+}
+std::optional<Date> StoredDate(const std::optional<Date>& d) {
+    if (d && !d->IsZero() && !IsStoredDate(*d)) Fail(kAppError, "The date " + ShownDate(*d) + " is not a valid date.");
+    return d;
+}
+double FiniteNumber(double n) {
+    if (!std::isfinite(n)) Fail(kAppError, "The argument value is not valid.");
+    return n;
+}
+void CheckDuration(const Date& start, double minutes) {
+    if (!(minutes >= 0 && minutes <= LatestDuration(start)))
+        Fail(kAppError, "The duration cannot be negative or end after 2149-12-31.");
+}
+
+} // namespace
+
 void SetTaskField(PlanData& plan, TaskData& t, const FieldRef& f, const Variant& v) {
     if (t.level == 0) Fail(kAppError, "The project summary task cannot be changed.");
     const auto& cal = *plan.ProjectCalendar();
@@ -280,11 +308,16 @@ void SetTaskField(PlanData& plan, TaskData& t, const FieldRef& f, const Variant&
     case cNotes: t.notes = automation::strict::ToString(v); break;
     case cText: t.f.text[f.index] = automation::strict::ToString(v); break;
     case cFlag: t.f.flag[f.index] = ToYesNo(plan.app, v); break;
-    case cNumber: t.f.number[f.index] = automation::strict::ToDouble(v); break;
-    case cDate: t.f.date[f.index] = ToMaybeDate(v); break;
-    case cStart: t.start = automation::strict::ToDate(v); break;
+    case cNumber: t.f.number[f.index] = FiniteNumber(automation::strict::ToDouble(v)); break;
+    case cDate: t.f.date[f.index] = StoredDate(ToMaybeDate(v)); break;
+    case cStart: {
+        const Date start = ScheduledDate(automation::strict::ToDate(v));
+        CheckDuration(start, t.duration);
+        t.start = start;
+        break;
+    }
     case cFinish: {
-        Date finish = automation::strict::ToDate(v);
+        Date finish = ScheduledDate(automation::strict::ToDate(v));
         if (finish < t.start) {
             t.start = finish;
             t.duration = 0;
@@ -296,6 +329,7 @@ void SetTaskField(PlanData& plan, TaskData& t, const FieldRef& f, const Variant&
     case cDuration: {
         double m = ToMinutes(plan, v, plan.defaultDurationUnits);
         if (m < 0) Fail(kAppError, "The duration cannot be negative.");
+        CheckDuration(t.start, m);
         t.duration = m;
         break;
     }
@@ -309,7 +343,10 @@ void SetTaskField(PlanData& plan, TaskData& t, const FieldRef& f, const Variant&
         break;
     }
     case cConstraintDate: {
-        t.constraintDate = ToMaybeDate(v);
+        const std::optional<Date> date = ScheduledDate(ToMaybeDate(v));
+        if (date && (t.constraintType == 0 || t.constraintType == 1 || t.constraintType == 2 || t.constraintType == 4))
+            CheckDuration(*date, t.duration);
+        t.constraintDate = date;
         if (!t.constraintDate) break;
         if (t.constraintType == 0 || t.constraintType == 1) t.constraintType = 4;
         if (t.constraintType == 2 || t.constraintType == 4) t.start = *t.constraintDate;
@@ -331,10 +368,10 @@ void SetTaskField(PlanData& plan, TaskData& t, const FieldRef& f, const Variant&
         (f.code == cPercentComplete ? t.percentComplete : t.percentWorkComplete) = p;
         break;
     }
-    case cActualStart: t.actualStart = ToMaybeDate(v); break;
-    case cActualFinish: t.actualFinish = ToMaybeDate(v); break;
-    case cStartN: t.startN[f.index] = ToMaybeDate(v); break;
-    case cFinishN: t.finishN[f.index] = ToMaybeDate(v); break;
+    case cActualStart: t.actualStart = ScheduledDate(ToMaybeDate(v)); break;
+    case cActualFinish: t.actualFinish = ScheduledDate(ToMaybeDate(v)); break;
+    case cStartN: t.startN[f.index] = StoredDate(ToMaybeDate(v)); break;
+    case cFinishN: t.finishN[f.index] = StoredDate(ToMaybeDate(v)); break;
     default: NotWritable();
     }
     if (f.type == FieldType::Text) FieldWritten(plan, t, f);
@@ -372,8 +409,8 @@ void SetResourceField(PlanData& plan, ResourceData& r, const FieldRef& f, const 
     case cName: r.name = ToString(v); break;
     case cText: r.f.text[f.index] = ToString(v); break;
     case cFlag: r.f.flag[f.index] = ToYesNo(plan.app, v); break;
-    case cNumber: r.f.number[f.index] = ToDouble(v); break;
-    case cDate: r.f.date[f.index] = ToMaybeDate(v); break;
+    case cNumber: r.f.number[f.index] = FiniteNumber(ToDouble(v)); break;
+    case cDate: r.f.date[f.index] = StoredDate(ToMaybeDate(v)); break;
     case cInitials: r.initials = ToString(v); break;
     case cGroup: r.group = ToString(v); break;
     case cEMailAddress: r.emailAddress = ToString(v); break;
@@ -471,15 +508,15 @@ void SetAssignmentField(PlanData& plan, AssignmentData& a, const FieldRef& f, co
         break;
     }
     case cCost: a.cost = ToDouble(v); break;
-    case cStart: a.start = ToDate(v); break;
-    case cFinish: a.finish = ToDate(v); break;
-    case cActualStart: a.actualStart = ToMaybeDate(v); break;
-    case cActualFinish: a.actualFinish = ToMaybeDate(v); break;
+    case cStart: a.start = *StoredDate(std::optional<Date>(ToDate(v))); break;
+    case cFinish: a.finish = *StoredDate(std::optional<Date>(ToDate(v))); break;
+    case cActualStart: a.actualStart = StoredDate(ToMaybeDate(v)); break;
+    case cActualFinish: a.actualFinish = StoredDate(ToMaybeDate(v)); break;
     case cNotes: a.notes = ToString(v); break;
     case cText: a.f.text[f.index] = ToString(v); break;
     case cFlag: a.f.flag[f.index] = ToYesNo(plan.app, v); break;
-    case cNumber: a.f.number[f.index] = ToDouble(v); break;
-    case cDate: a.f.date[f.index] = ToMaybeDate(v); break;
+    case cNumber: a.f.number[f.index] = FiniteNumber(ToDouble(v)); break;
+    case cDate: a.f.date[f.index] = StoredDate(ToMaybeDate(v)); break;
     default: NotWritable();
     }
     plan.Touch();

@@ -443,6 +443,16 @@ struct AppState {
 };
 
 // ---------------------------------------------------------------- plan files
+// The dates the program schedules with (1984-01-01 to 2149-12-31) and the dates it stores at all
+// (100-01-01 to 9999-12-31): its reader refuses a plan holding others, so its object model refuses to
+// set them.
+bool IsScheduleDate(const Date& d);
+bool IsStoredDate(const Date& d);
+inline constexpr char kScheduleDatesText[] = "(1984-01-01 to 2149-12-31)";
+// The longest duration, in minutes, of a task that starts at `start`: it must end by 2149-12-31.
+double LatestDuration(const Date& start);
+// A date as the program's errors show it: "2200-01-01 00:00:00", or the number when it is no date.
+std::string ShownDate(const Date& d);
 std::string SerializePlan(const PlanData& plan);
 // Reads a plan; throws AutomationError naming `fileName`, the row and the field when the file is
 // damaged, holds what the program could not have written, or is of a newer format.

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -291,6 +292,7 @@ TEST_F(Persistence, DamagedPlansAreRefusedWithTheReasonAndLeftAsTheyAre) {
         {"startFarBack", [](auto& j) { j["tasks"][0]["start"] = -1e300; }, "task 1 (\"Design\", unique id 1): Start -1e+300 is outside"},
         {"startFarAhead", [](auto& j) { j["tasks"][1]["start"] = 1e300; }, "Start 1e+300 is outside"},
         {"projectStart", [](auto& j) { j["project"]["start"] = 1e300; }, "the project: Start 1e+300"},
+        {"startIn2200", [](auto& j) { j["tasks"][0]["start"] = 109575; }, "Start 2200-01-01 00:00:00 is outside"},
         {"duration", [](auto& j) { j["tasks"][0]["duration"] = 1e300; }, "Duration 1e+300 minutes"},
         {"sameUid", [](auto& j) { j["tasks"][1]["uid"] = 1; }, "task 2 (\"Drawings\", unique id 1): the unique id is used by another task"},
         {"nextUidNegative", [](auto& j) { j["project"]["nextTaskUid"] = -1; }, "the next task unique id -1 must be above"},
@@ -324,6 +326,55 @@ TEST_F(Persistence, DamagedPlansAreRefusedWithTheReasonAndLeftAsTheyAre) {
     Err().Clear();
     QuitApplication();
     EXPECT_EQ(Bytes(Folder() / "newerFormat.mpp").find("\"formatVersion\": 99") != std::string::npos, true);
+}
+
+// What the reader refuses cannot be set: a plan the program saves can always be opened again.
+TEST_F(Persistence, ValuesTheReaderRefusesAreRefusedWhenSet) {
+    Build({{"Design", 1}, {"Drawings", 2}});
+    Task task = PlanTasks().Item(2);
+    const Date in2200 = Date::FromParts(2200, 1, 1);
+    struct Case {
+        const char* field;
+        Variant value;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"Start", Variant(in2200), "The date 2200-01-01 00:00:00 is outside the dates the program schedules"},
+        {"Start", Variant(Date(1e300)), "The date 1e+300 is outside"},
+        {"Start", Variant(Date::FromParts(1970, 1, 1)), "is outside"},
+        {"Finish", Variant(in2200), "is outside"},
+        {"ConstraintDate", Variant(in2200), "is outside"},
+        {"ActualStart", Variant(Date::FromParts(1970, 1, 1)), "is outside"},
+        {"Duration", Variant(1e300), "The duration cannot be negative or end after 2149-12-31"},
+        {"Number1", Variant(std::nan("")), "The argument value is not valid"},
+        {"Date1", Variant(Date(1e300)), "is not a valid date"},
+        {"Start1", Variant(Date(-1e300)), "is not a valid date"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.says);
+        const std::string before = automation::CStr(task.GetField(c.field));
+        task.SetField(c.field, c.value);
+        EXPECT_NE(Err().Number, 0);
+        EXPECT_NE(Err().Description.find(c.says), std::string::npos) << Err().Description;
+        Err().Clear();
+        EXPECT_EQ(automation::CStr(task.GetField(c.field)), before);
+    }
+    // A start near the end of the dates takes no duration that ends after them.
+    task.SetField("Duration", Variant(int32_t(480)));
+    task.SetField("Start", Variant(Date::FromParts(2149, 12, 31, 8)));
+    EXPECT_NE(Err().Number, 0);
+    Err().Clear();
+    Plan().SetStart(Date::FromParts(1900, 1, 1));
+    EXPECT_NE(Err().Description.find("is outside"), std::string::npos) << Err().Description;
+    Err().Clear();
+    EXPECT_GT(Plan().Start().Serial(), Date::FromParts(1984, 1, 1).Serial());
+
+    const fs::path file = Folder() / "Edited.mpp";
+    app->FileSaveAs(file.string());
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    app->FileClose(pjDoNotSave);
+    app->FileOpen(file.string());
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
 }
 
 TEST_F(Persistence, ASaveLeavesNoTemporaryFileAndRemovesThoseOfKilledWriters) {

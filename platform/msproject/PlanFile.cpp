@@ -228,17 +228,11 @@ struct Invalid : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The dates the planning program schedules with, 1 January 1984 to 31 December 2149; other dates
-// (custom fields, baselines) may be any the automation date holds, or none.
 bool ScheduleDate(const Date& d) {
-    static const double first = Date::FromParts(1984, 1, 1).Serial();
-    static const double last = Date::FromParts(2149, 12, 31, 23, 59, 0).Serial();
-    return std::isfinite(d.Serial()) && d.Serial() >= first && d.Serial() <= last;
+    return IsScheduleDate(d);
 }
 bool StoredDate(const Date& d) {
-    static const double first = Date::FromParts(100, 1, 1).Serial();
-    static const double last = Date::FromParts(9999, 12, 31, 23, 59, 59).Serial();
-    return std::isfinite(d.Serial()) && d.Serial() >= first && d.Serial() <= last;
+    return IsStoredDate(d);
 }
 
 std::string Shown(double v) {
@@ -249,12 +243,12 @@ std::string Shown(double v) {
 
 void CheckScheduleDate(const std::string& where, const char* field, const std::optional<Date>& d) {
     if (d && !ScheduleDate(*d))
-        throw Invalid(where + ": " + field + " " + Shown(d->Serial()) +
-                      " is outside the dates the program schedules (1984-01-01 to 2149-12-31)");
+        throw Invalid(where + ": " + field + " " + ShownDate(*d) + " is outside the dates the program schedules " +
+                      kScheduleDatesText);
 }
 void CheckStoredDate(const std::string& where, const std::string& field, const std::optional<Date>& d) {
     if (d && !d->IsZero() && !StoredDate(*d))
-        throw Invalid(where + ": " + field + " " + Shown(d->Serial()) + " is not a valid date");
+        throw Invalid(where + ": " + field + " " + ShownDate(*d) + " is not a valid date");
 }
 void CheckFieldDates(const std::string& where, const FieldSet& f) {
     for (size_t i = 0; i < f.date.size(); ++i)
@@ -332,9 +326,7 @@ void Validate(const PlanData& p) {
                           std::to_string(above + 1));
         above = t->level;
         CheckScheduleDate(where, "Start", t->start);
-        // At most every minute of every day up to the last date the program schedules.
-        const double latest = (Date::FromParts(2149, 12, 31).Serial() - t->start.Serial()) * 24 * 60;
-        if (!(t->duration >= 0 && t->duration <= latest))
+        if (!(t->duration >= 0 && t->duration <= LatestDuration(t->start)))
             throw Invalid(where + ": Duration " + Shown(t->duration) + " minutes is negative or ends after 2149");
         CheckScheduleDate(where, "Constraint Date", t->constraintDate);
         CheckScheduleDate(where, "Actual Start", t->actualStart);
@@ -374,6 +366,26 @@ std::string Reason(const std::exception& e) {
 }
 
 } // namespace
+
+// Other dates (custom fields, baselines) may be any the automation date holds, or none.
+bool IsScheduleDate(const Date& d) {
+    static const double first = Date::FromParts(1984, 1, 1).Serial();
+    static const double last = Date::FromParts(2149, 12, 31, 23, 59, 0).Serial();
+    return std::isfinite(d.Serial()) && d.Serial() >= first && d.Serial() <= last;
+}
+bool IsStoredDate(const Date& d) {
+    static const double first = Date::FromParts(100, 1, 1).Serial();
+    static const double last = Date::FromParts(9999, 12, 31, 23, 59, 59).Serial();
+    return std::isfinite(d.Serial()) && d.Serial() >= first && d.Serial() <= last;
+}
+// At most every minute of every day up to the last date the program schedules.
+double LatestDuration(const Date& start) {
+    return (Date::FromParts(2149, 12, 31).Serial() - start.Serial()) * 24 * 60;
+}
+std::string ShownDate(const Date& d) {
+    if (!IsStoredDate(d)) return Shown(d.Serial());
+    return d.Iso();
+}
 
 std::string SerializePlan(const PlanData& p) {
     json calendars = json::array();

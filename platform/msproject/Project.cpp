@@ -65,6 +65,9 @@ std::string Project::FullName() const {
         return p.folder + sep + p.name;
     });
 }
+bool Project::ReadOnly() const {
+    return WithPlan(*this, [](PlanData& p) { return p.readOnly; });
+}
 bool Project::Saved() const {
     return WithPlan(*this, [](PlanData& p) { return p.saved; });
 }
@@ -134,7 +137,12 @@ Date Project::Start() const {
     return WithPlan(*this, [](PlanData& p) { return p.start; });
 }
 void Project::SetStart(const Date& v) {
-    Change(*this, [&](PlanData& p) { p.start = v; });
+    Change(*this, [&](PlanData& p) {
+        if (!IsScheduleDate(v))
+            Fail(kAppError, "The date " + ShownDate(v) + " is outside the dates the program schedules " +
+                                kScheduleDatesText + ".");
+        p.start = v;
+    });
 }
 Date Project::Finish() const {
     return WithPlan(*this, [](PlanData& p) { return TaskFinish(p, *p.summary); });

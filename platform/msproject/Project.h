@@ -31,7 +31,8 @@ public:
     std::string FullName() const;
     bool Saved() const;
     void SetSaved(bool value);
-    bool ReadOnly() const { return false; }
+    // Open read-only: another instance holds the file, so a save asks for another name.
+    bool ReadOnly() const;
     int32_t Index() const; // position among the open plans
 
     platform::msproject::Tasks Tasks() const;
