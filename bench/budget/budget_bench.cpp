@@ -6,7 +6,11 @@
 // synchronisation runs on that plan (net change off): once step by step with the ERP owning the
 // quantities, once whole with the plan owning them after the ERP removed a tenth of the lines. Runs in
 // a private machine folder; prints one line per step.
-//   budget-bench [charge elements] [budget lines] [folder for the machine folder, default /tmp]
+// Each part is set against the floor: the planning program's open and save of the finished plan in the
+// same run. Prints the digests of the plan, the log and the ERP's rows after each part; with --expect
+// FILE also checks that they are those FILE lists (made by an earlier run).
+//   budget-bench [charge elements] [budget lines] [folder for the machine folder, default TMPDIR or /tmp]
+//                [--expect FILE]
 // The ERP stand-in commits (and syncs to disk) once per charge element and cost type while it links the
 // lines it hands out, so the folder's disk shows in the figures: /dev/shm takes the disk out of them.
 #include <chrono>
@@ -14,7 +18,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "bench/common/BenchOutputs.h"
 #include <nlohmann/json.hpp>
 
 #include "dataobjects/ClassRegistration.h"
@@ -127,10 +133,20 @@ json MakeSeed(int elements, int lines) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int elements = argc > 1 ? std::atoi(argv[1]) : 2000;
-    const int lines = argc > 2 ? std::atoi(argv[2]) : 20000;
+    std::filesystem::path expect;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--expect" && i + 1 < argc)
+            expect = argv[++i];
+        else
+            words.push_back(argv[i]);
+    }
+    const int elements = words.size() > 0 ? std::atoi(words[0].c_str()) : 2000;
+    const int lines = words.size() > 1 ? std::atoi(words[1].c_str()) : 20000;
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string under = words.size() > 2 ? words[2] : tmp && *tmp ? tmp : "/tmp";
 
-    std::string pattern = std::string(argc > 3 ? argv[3] : "/tmp") + "/kova-budget-bench-XXXXXX";
+    std::string pattern = under + "/kova-budget-bench-XXXXXX";
     char* folder = pattern.data();
     if (!mkdtemp(folder)) return 1;
     setenv("KOVA_HOME", folder, 1);
@@ -146,6 +162,8 @@ int main(int argc, char** argv) {
 
     auto app = msp::StartApplication();
     app->FileNew(false);
+    // A fixed start, so that the digests do not depend on the day of the run.
+    app->ActiveProject().SetStart(platform::automation::Date::FromParts(2025, 1, 6, 8, 0));
     app->FileSaveAs(std::string(folder) + "/Big.mpp");
     Grantry::MSProjectApplication = app;
     Grantry::BOIConnector = "DEMO";
@@ -174,7 +192,16 @@ int main(int argc, char** argv) {
     start = Clock::now();
     Grantry::CreateBudgetLineTasksFromKova(true, true, false, false, true);
     Report("budget lines into the plan (the whole step)", start);
-    std::printf("%-58s %8.2f s\n", "the three connect steps together", SecondsSince(run));
+    const double connect = SecondsSince(run);
+    std::printf("%-58s %8.2f s\n", "the three connect steps together", connect);
+    bench::Outputs outputs;
+    const std::string size = std::to_string(elements) + "/" + std::to_string(lines);
+    auto erpDigest = [&] {
+        auto db = platform::middleware::OpenBackendDatabase(config);
+        return bench::ErpDigest(*db);
+    };
+    outputs.Set(size + " connect-plan", bench::PlanDigest(app->ActiveProject()));
+    outputs.Set(size + " connect-erp", erpDigest());
 
     int subtasks = 0, assignments = 0;
     for (const msp::Task& t : app->ActiveProject().Tasks().Snapshot()) {
@@ -235,6 +262,7 @@ int main(int argc, char** argv) {
     set("KovaSunBudgLnAsSubTask", platform::automation::Variant(true));
     Grantry::NetChangeOption = false;
     Err().Clear();
+    double stepByStep = 0, planOwns = 0;
     {
         const Clock::time_point whole = Clock::now();
         start = Clock::now();
@@ -259,8 +287,11 @@ int main(int argc, char** argv) {
         Grantry::UpdateProjectDefinitionInMsP();
         Report("  project definition into the plan", start);
         state.budget.reset();
-        std::printf("%-58s %8.2f s\n", "the run, step by step", SecondsSince(whole));
+        stepByStep = SecondsSince(whole);
+        std::printf("%-58s %8.2f s\n", "the run, step by step", stepByStep);
     }
+    outputs.Set(size + " erp-owns-plan", bench::PlanDigest(app->ActiveProject()));
+    outputs.Set(size + " erp-owns-erp", erpDigest());
     {
         // The plan owns the quantities; the ERP has dropped every tenth line, which its update answers
         // as gone, so the plan detaches them from the update's result.
@@ -271,6 +302,7 @@ int main(int argc, char** argv) {
         Err().Clear();
         start = Clock::now();
         Grantry::UpdateBudgetSchedule();
+        planOwns = SecondsSince(start);
         Report("the whole run, plan owns, a tenth of the lines gone", start);
         int detached = 0;
         for (const msp::Task& t : app->ActiveProject().Tasks().Snapshot()) {
@@ -294,9 +326,26 @@ int main(int argc, char** argv) {
                     dropped, walk * dropped);
     }
 
+    outputs.Set(size + " plan-owns-plan", bench::PlanDigest(app->ActiveProject()));
+    outputs.Set(size + " plan-owns-erp", erpDigest());
     platform::os::CloseAllFiles();
+    outputs.Set(size + " log", bench::FileDigest(std::string(folder) + "/Big.log"));
+
+    // The floor: the finished plan saved, closed, then opened and saved again.
+    app->FileSave();
+    app->FileClose(0);
+    start = Clock::now();
+    app->FileOpen(std::string(folder) + "/Big.mpp");
+    app->ActiveProject().Tasks().Item(1).SetText2("saved again");
+    app->FileSave();
+    const double floor = SecondsSince(start);
+    Report("the floor: open and save of the plan", start);
+    std::printf("| %d / %d | %.2f s | %.2f s (%.1fx) | %.2f s (%.1fx) | %.2f s (%.1fx) |\n", elements, lines,
+                floor, connect, connect / floor, stepByStep, stepByStep / floor, planOwns, planOwns / floor);
+
+    const bool same = expect.empty() || outputs.Matches(expect);
     Grantry::ReleaseCommandObjects();
     msp::QuitApplication();
     std::filesystem::remove_all(folder);
-    return 0;
+    return same ? 0 : 1;
 }

@@ -37,10 +37,16 @@ bool Check(const char* step) {
 } // namespace
 
 int Run(int taskCount, int findCount) {
-    char folder[] = "/tmp/kova-msproject-bench-XXXXXX";
-    if (!mkdtemp(folder)) return 1;
-    setenv("KOVA_HOME", folder, 1);
-    const std::string file = std::string(folder) + "/Large.mpp";
+    // Under TMPDIR when it is set, as other temporary files.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kova-msproject-bench-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        std::fprintf(stderr, "no folder could be made from %s\n", pattern.c_str());
+        return 1;
+    }
+    const std::string folder = pattern;
+    setenv("KOVA_HOME", folder.c_str(), 1);
+    const std::string file = folder + "/Large.mpp";
 
     // The plan: summaries of ten tasks each, every task coded in Text1, the parent's code in Text15.
     {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 
 #include "dataobjects/KovaProjectData.h"
 #include "dataobjects/LibrarySupport.h"
@@ -26,6 +27,14 @@ void SetCommonFields(KovaCE& ce, os::FixedRecord& record) {
     record.SetText(ChargeElementRecord::Start, DateToTimeStamp(ce.StartDate));
     record.SetText(ChargeElementRecord::Finish, DateToTimeStamp(ce.FinishDate));
     record.SetText(ChargeElementRecord::Duration, std::to_string(ce.Duration));
+}
+
+// Where each code stands in the table's records, for the look-up below: a hit is checked against the
+// record, and a miss or a stale hit asks the records themselves, so that changes to the records never
+// make it wrong.
+std::unordered_map<std::string, size_t>& CodeIndex() {
+    static std::unordered_map<std::string, size_t> index;
+    return index;
 }
 
 } // namespace
@@ -92,6 +101,7 @@ void LoadChargeElementFile() {
     const size_t count = table.recordCount > 0 ? static_cast<size_t>(table.recordCount) : 0;
     table.records.assign(count, std::nullopt);
     table.changed.assign(count, false);
+    CodeIndex().clear();
     table.loaded = false;
     const std::string path = GetBceFilePath();
     os::RandomFile file;
@@ -127,8 +137,26 @@ void LoadChargeElementFile() {
 
 bool IsChargeElementDeletedInKova(const std::string& code) {
     const std::string wanted = Trim(code);
-    for (const std::optional<ChargeElementEntry>& entry : ChargeElements().records)
-        if (entry && entry->code == wanted) return false;
+    const ChargeElementTable& table = ChargeElements();
+    std::unordered_map<std::string, size_t>& index = CodeIndex();
+    auto carries = [&](size_t at) {
+        return at < table.records.size() && table.records[at] && table.records[at]->code == wanted;
+    };
+    auto hit = index.find(wanted);
+    if (hit != index.end() && carries(hit->second)) return false;
+    if (index.empty() || hit != index.end()) {
+        // Not worked out since the records were read, or they changed since: worked out afresh.
+        index.clear();
+        for (size_t i = 0; i < table.records.size(); ++i)
+            if (table.records[i]) index.emplace(table.records[i]->code, i);
+        return index.find(wanted) == index.end();
+    }
+    // A code the index does not know may have been put into a record since: the records say.
+    for (size_t i = 0; i < table.records.size(); ++i)
+        if (carries(i)) {
+            index[wanted] = i;
+            return false;
+        }
     return true;
 }
 

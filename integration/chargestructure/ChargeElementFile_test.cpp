@@ -95,6 +95,33 @@ TEST_F(ChargeElementFileTest, ReadBackTheCodesAreTrimmedAndLongTextsCut) {
     EXPECT_TRUE(IsChargeElementDeletedInKova("GONE"));
 }
 
+// The look-up keeps an index of the codes: it must follow the records however they change.
+TEST_F(ChargeElementFileTest, TheDeletedLookUpFollowsRecordsChangedAfterItWasAsked) {
+    WriteChargeElementFile();
+    LoadChargeElementFile();
+    auto& records = ChargeElements().records;
+    ASSERT_TRUE(records[1] && records[1]->code == "BR");
+    EXPECT_FALSE(IsChargeElementDeletedInKova("BR"));
+    EXPECT_TRUE(IsChargeElementDeletedInKova("NEW1"));
+
+    records[1]->code = "NEW1"; // the index still places BR there
+    EXPECT_TRUE(IsChargeElementDeletedInKova("BR"));
+    EXPECT_FALSE(IsChargeElementDeletedInKova("NEW1"));
+    std::swap(records[1], records[2]);
+    EXPECT_FALSE(IsChargeElementDeletedInKova("NEW1"));
+    records.back().reset();
+    records.push_back(ChargeElementEntry{"NEW2"});
+    EXPECT_FALSE(IsChargeElementDeletedInKova("NEW2"));
+    records.resize(1);
+    EXPECT_TRUE(IsChargeElementDeletedInKova("NEW1"));
+    EXPECT_TRUE(IsChargeElementDeletedInKova("NEW2"));
+
+    // A read of the file starts again from what it holds.
+    LoadChargeElementFile();
+    EXPECT_FALSE(IsChargeElementDeletedInKova("BR"));
+    EXPECT_TRUE(IsChargeElementDeletedInKova("NEW1"));
+}
+
 TEST_F(ChargeElementFileTest, WithoutAStructureTheFileIsEmptyAndEveryCodeDeleted) {
     std::ofstream(BcePath()) << "old content";
     CurrentProjectData->ChargeElements.reset();

@@ -1,4 +1,5 @@
 #include "platform/middleware/Backend.h"
+#include "platform/middleware/ConnectionPool.h"
 
 #include <sys/stat.h>
 
@@ -54,7 +55,87 @@ void KeepConnectionTo(const std::filesystem::path& path) {
     kept.emplace(path, std::move(connection));
 }
 
+// Connections that ended sessions gave back, by database file: a manager takes one instead of opening
+// its own (and reading the database's schema again), as the middleware's pooled objects do. A file
+// that is gone, replaced or changed outside the connections' log since lets its connections go: a new
+// file may take the inode of a removed one, never its change time as well.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec changed{};
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && changed.tv_sec == o.changed.tv_sec &&
+               changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+bool StampOf(const std::filesystem::path& path, FileStamp& stamp) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    stamp = {info.st_dev, info.st_ino, info.st_ctim};
+    return true;
+}
+struct PooledConnection {
+    std::unique_ptr<Database> db;
+    FileStamp stamp;
+};
+// Managers held in the program's globals go at its exit, after the pool: they close their connections
+// themselves then.
+bool& PoolGone() {
+    static bool gone = false;
+    return gone;
+}
+struct ConnectionPool {
+    std::mutex lock;
+    std::multimap<std::filesystem::path, PooledConnection> idle;
+    static constexpr size_t kMostPerFile = 4;
+    ~ConnectionPool() { PoolGone() = true; }
+};
+ConnectionPool& Pool() {
+    static ConnectionPool pool;
+    return pool;
+}
+
 } // namespace
+
+std::unique_ptr<Database> TakePooledConnection(const std::filesystem::path& path) {
+    FileStamp now;
+    if (PoolGone() || !StampOf(path, now)) return nullptr;
+    ConnectionPool& pool = Pool();
+    std::lock_guard<std::mutex> guard(pool.lock);
+    auto [from, to] = pool.idle.equal_range(path);
+    for (auto it = from; it != to;) {
+        if (!(it->second.stamp == now)) {
+            it = pool.idle.erase(it);
+            continue;
+        }
+        std::unique_ptr<Database> db = std::move(it->second.db);
+        pool.idle.erase(it);
+        return db;
+    }
+    return nullptr;
+}
+
+void GiveBackConnection(std::unique_ptr<Database> db) {
+    PooledConnection pooled;
+    if (!db || PoolGone() || !StampOf(db->path(), pooled.stamp)) return;
+    // A transaction left open by a failed call is not handed on to the next manager.
+    try {
+        db->Exec("ROLLBACK");
+    } catch (const DatabaseError&) {
+        // none was open
+    }
+    const std::filesystem::path path = db->path();
+    ConnectionPool& pool = Pool();
+    std::lock_guard<std::mutex> guard(pool.lock);
+    // Connections to files that are gone or replaced are let go, whichever file they belong to.
+    for (auto it = pool.idle.begin(); it != pool.idle.end();) {
+        FileStamp now;
+        it = StampOf(it->first, now) && now == it->second.stamp ? std::next(it) : pool.idle.erase(it);
+    }
+    if (pool.idle.count(path) >= ConnectionPool::kMostPerFile) return;
+    pooled.db = std::move(db);
+    pool.idle.emplace(path, std::move(pooled));
+}
 
 std::optional<BackendConfig> MaintainedDefaultBackend() {
     auto config = FindBackend(DefaultBackendName());
@@ -81,7 +162,9 @@ Session OpenDefaultBackend() {
         throw Failure(failures::BackendNotAvailable,
                       "The business component " + name + " is not started in the backend server.");
     try {
-        Session session{*config, OpenBackendDatabase(*config)};
+        std::unique_ptr<Database> db = TakePooledConnection(DatabasePath(*config));
+        if (!db) db = OpenBackendDatabase(*config);
+        Session session{*config, std::move(db)};
         KeepConnectionTo(session.db->path());
         return session;
     } catch (const DatabaseError& e) {

@@ -1,11 +1,16 @@
 #include "platform/middleware/Manager.h"
 
 #include "platform/middleware/AdapterConfig.h"
+#include "platform/middleware/ConnectionPool.h"
 #include "platform/middleware/Errors.h"
 
 namespace platform::middleware {
 
 using namespace platform::automation;
+
+Manager::~Manager() {
+    if (session_) GiveBackConnection(std::move(session_->db));
+}
 
 Database& Manager::Db() {
     if (!session_) session_ = OpenDefaultBackend();

@@ -21,6 +21,7 @@ namespace platform::middleware {
 class Manager : public StandInObject {
 public:
     explicit Manager(std::string progId) : StandInObject(progId, progId) {}
+    ~Manager() override; // gives the session's connection back to the pool
 
     // The default backend, opened on first use (a failure when it cannot be used).
     Database& Db();

@@ -209,11 +209,12 @@ void PlanData::Renumber() {
 void PlanData::TasksChanged(size_t from, size_t entered) {
     for (size_t i = from; i < tasks.size(); ++i)
         if (tasks[i]) tasks[i]->id = static_cast<int32_t>(i + 1);
-    // Without a collapsed task every task is a row, whatever the list holds.
+    // Without a collapsed task (and, under a filter, without a blank row) every task is a row,
+    // whatever the list holds.
     if (rowCache.valid && rowCache.taskView) {
-        bool stillAll = rowCache.noneCollapsed;
+        bool stillAll = rowCache.noneCollapsed && rowCache.rows.AllSlots();
         for (size_t i = from; stillAll && i < from + entered && i < tasks.size(); ++i)
-            if (tasks[i] && tasks[i]->collapsed) stillAll = false;
+            if (tasks[i] ? tasks[i]->collapsed : rowCache.blanksHidden) stillAll = false;
         if (!stillAll) RowsChanged();
     }
     if (entered > 0) RowsEntered(*this, true, from, entered);
@@ -222,11 +223,30 @@ void PlanData::TasksChanged(size_t from, size_t entered) {
 void PlanData::ResourcesChanged(size_t from, size_t entered) {
     for (size_t i = from; i < resources.size(); ++i)
         if (resources[i]) resources[i]->id = static_cast<int32_t>(i + 1);
+    if (rowCache.valid && !rowCache.taskView) {
+        bool stillAll = rowCache.rows.AllSlots();
+        for (size_t i = from; stillAll && i < from + entered && i < resources.size(); ++i)
+            if (!resources[i] && rowCache.blanksHidden) stillAll = false;
+        if (!stillAll) RowsChanged();
+    }
     if (entered > 0) RowsEntered(*this, false, from, entered);
 }
 
 void PlanData::OutlineChanged() {
     if (rowCache.valid && rowCache.taskView && !rowCache.noneCollapsed) RowsChanged();
+}
+
+void ExpandAll(PlanData& plan) {
+    // The task view's rows, when kept, know whether a task is collapsed: every collapse drops them.
+    const RowCache& cache = plan.rowCache;
+    if (cache.valid && cache.taskView && cache.noneCollapsed) return;
+    bool expanded = false;
+    for (auto& t : plan.tasks)
+        if (t && t->collapsed) {
+            t->collapsed = false;
+            expanded = true;
+        }
+    if (expanded) plan.RowsChanged();
 }
 
 bool PlanData::TaskView() const {
@@ -476,18 +496,22 @@ ViewRows VisibleRows(const PlanData& plan) {
     bool taskView = plan.TaskView();
     RowCache& cache = plan.rowCache;
     const size_t slotCount = taskView ? plan.tasks.size() : plan.resources.size();
-    if (cache.valid && cache.taskView == taskView && plan.filter.empty()) {
+    const FilterDef* filter = nullptr;
+    if (!plan.filter.empty()) {
+        filter = FindFilter(plan.items, plan.filter, taskView);
+        if (!filter && plan.app) filter = FindFilter(plan.app->global, plan.filter, taskView);
+    }
+    // A filter with criteria picks rows by the fields' values: its rows are worked out at every call.
+    // Without criteria (or without a filter) the rows follow from the lists and the outline alone.
+    const bool keepable = !filter || filter->criteria.empty();
+    if (keepable && cache.valid && cache.taskView == taskView && cache.filter == plan.filter &&
+        cache.blanksHidden == (filter != nullptr)) {
         // Every slot a row: the count is the list's as it is now.
         if (cache.rows.AllSlots()) return ViewRows::All(slotCount);
         return cache.rows;
     }
     std::vector<int> rows;
     bool noneCollapsed = true;
-    const FilterDef* filter = nullptr;
-    if (!plan.filter.empty()) {
-        filter = FindFilter(plan.items, plan.filter, taskView);
-        if (!filter && plan.app) filter = FindFilter(plan.app->global, plan.filter, taskView);
-    }
     std::vector<RowMatcher> matchers;
     if (filter)
         for (const auto& c : filter->criteria)
@@ -527,8 +551,7 @@ ViewRows VisibleRows(const PlanData& plan) {
         }
     }
     ViewRows view = rows.size() == slotCount ? ViewRows::All(slotCount) : ViewRows::Of(std::move(rows), slotCount);
-    // A filter's rows depend on the fields' values: they are worked out at every call.
-    if (!filter && plan.filter.empty()) cache = RowCache{true, taskView, noneCollapsed, view};
+    if (keepable) cache = RowCache{true, taskView, noneCollapsed, plan.filter, filter != nullptr, view};
     return view;
 }
 

@@ -241,6 +241,10 @@ struct RowCache {
     bool valid = false;
     bool taskView = true;
     bool noneCollapsed = true; // no listed task was collapsed when the rows were worked out
+    // The filter the rows were worked out under: its name as applied (empty: none), and whether it
+    // hid the blank rows. Only a filter without criteria is kept: its rows do not depend on values.
+    std::string filter;
+    bool blanksHidden = false;
     ViewRows rows;
 };
 // Rows of a list by a text field's folded value ("equals") or by the three-byte pieces of it
@@ -335,6 +339,8 @@ int SubtreeEnd(const PlanData& plan, int slot);
 std::shared_ptr<TaskData> ParentOf(const PlanData& plan, const TaskData& t);
 std::vector<std::shared_ptr<TaskData>> ChildrenOf(const PlanData& plan, const TaskData& t);
 bool HasChildren(const PlanData& plan, const TaskData& t);
+// Expands every collapsed task; the view's rows are worked out again only when one was collapsed.
+void ExpandAll(PlanData& plan);
 Date TaskStart(const PlanData& plan, const TaskData& t);
 Date TaskFinish(const PlanData& plan, const TaskData& t);
 double TaskDuration(const PlanData& plan, const TaskData& t);

@@ -198,5 +198,34 @@ TEST_F(Baselines, SaveIntoTheBaselineOrAnInterimPlan) {
     EXPECT_EQ(Err().Number, 1004);
 }
 
+// Summaries take their baseline from their subtasks: dates, duration and cost as the task shows them.
+TEST_F(Baselines, SummariesSaveWhatTheyShowRolledUpFromTheirSubtasks) {
+    Build({{"Top", 1}, {"S1", 2}, {"a", 3}, {"b", 3}, {"", 0}, {"S2", 2}, {"c", 3}, {"d", 4}, {"e", 2}, {"Lone", 1}});
+    Resource crane = Plan().Resources().Add("EQP.CR20 Crane");
+    crane.SetStandardRate(80);
+    crane.SetCostPerUse(10);
+    const char* names[] = {"a", "b", "c", "d", "e", "Lone"};
+    for (int i = 0; i < 6; ++i) {
+        Named(names[i]).SetStart(At(2024, 6, 3 + i, 8, 0));
+        Named(names[i]).SetDuration(480.0 * (i % 3 + 1));
+        Named(names[i]).SetFixedCost(100.0 * i);
+    }
+    Named("b").Assignments().Add(crane.Id()).SetWork(120.0);
+    Named("d").Assignments().Add(crane.Id()).SetWork(60.0);
+    Named("S2").SetFixedCost(7);
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    app->BaselineSave(true, 0, 0);
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    for (const char* name : {"Top", "S1", "a", "b", "S2", "c", "d", "e", "Lone"}) {
+        Task t = Named(name);
+        EXPECT_EQ(t.BaselineStart(), Variant(t.Start())) << name;
+        EXPECT_EQ(t.BaselineFinish(), Variant(t.Finish())) << name;
+        EXPECT_DOUBLE_EQ(t.BaselineDuration(), t.Duration()) << name;
+        EXPECT_DOUBLE_EQ(t.BaselineCost(), t.Cost()) << name;
+    }
+    EXPECT_EQ(Named("Top").BaselineStart(), Variant(At(2024, 6, 3, 8, 0)));
+    EXPECT_DOUBLE_EQ(Named("S2").BaselineCost(), 7 + 200 + 300 + (60 / 60.0 * 80 + 10));
+}
+
 } // namespace
 } // namespace platform::msproject::testing

@@ -1,6 +1,7 @@
 // Working time, calendars, resource assignment and baselines on the active plan.
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "platform/msproject/Application.h"
 #include "platform/msproject/Model.h"
@@ -220,6 +221,44 @@ void Application::ResourceAssignment(const std::string& Resources, int32_t Opera
     });
 }
 
+namespace {
+
+// A task's start, finish, duration and cost as TaskStart, TaskFinish, TaskDuration and TaskCost give
+// them, each subtask's worked out once and kept in `done`.
+struct Rollup {
+    Date start, finish;
+    double duration = 0, cost = 0;
+};
+
+const Rollup& RollupOf(const PlanData& plan, const TaskData& t, std::unordered_map<const TaskData*, Rollup>& done) {
+    if (auto it = done.find(&t); it != done.end()) return it->second;
+    Rollup r;
+    r.cost = t.fixedCost;
+    for (const auto& a : t.assignments)
+        r.cost +=
+            a->cost != 0
+                ? a->cost
+                : (a->resource ? a->work / 60.0 * a->resource->standardRate + a->resource->costPerUse : 0);
+    if (!HasChildren(plan, t)) {
+        r.start = TaskStart(plan, t);
+        r.finish = TaskFinish(plan, t);
+        r.duration = TaskDuration(plan, t);
+    } else {
+        bool any = false;
+        for (const auto& c : ChildrenOf(plan, t)) {
+            const Rollup& sub = RollupOf(plan, *c, done);
+            if (!any || sub.start < r.start) r.start = sub.start;
+            if (!any || sub.finish > r.finish) r.finish = sub.finish;
+            r.cost += sub.cost;
+            any = true;
+        }
+        r.duration = WorkingMinutes(*plan.ProjectCalendar(), r.start, r.finish);
+    }
+    return done.emplace(&t, r).first->second;
+}
+
+} // namespace
+
 void Application::BaselineSave(bool All, int32_t Copy, int32_t Into) {
     Guard([&] {
         auto& p = state_->Active();
@@ -232,11 +271,14 @@ void Application::BaselineSave(bool All, int32_t Copy, int32_t Into) {
         } else {
             tasks = SelectedTasks(p);
         }
+        // A summary's dates and cost roll up from its subtasks: each task's are worked out once.
+        std::unordered_map<const TaskData*, Rollup> rollups;
         for (auto& t : tasks) {
             std::optional<Date> start, finish;
             if (Copy == 0) {
-                start = TaskStart(p, *t);
-                finish = TaskFinish(p, *t);
+                const Rollup& r = RollupOf(p, *t, rollups);
+                start = r.start;
+                finish = r.finish;
             } else {
                 start = t->startN[Copy - 1];
                 finish = t->finishN[Copy - 1];
@@ -244,9 +286,10 @@ void Application::BaselineSave(bool All, int32_t Copy, int32_t Into) {
             if (Into == 0) {
                 t->baselineStart = start;
                 t->baselineFinish = finish;
-                t->baselineDuration = TaskDuration(p, *t);
+                const Rollup& r = RollupOf(p, *t, rollups);
+                t->baselineDuration = r.duration;
                 t->baselineWork = t->work;
-                t->baselineCost = TaskCost(p, *t);
+                t->baselineCost = r.cost;
             } else {
                 t->startN[Into - 1] = start;
                 t->finishN[Into - 1] = finish;

@@ -64,7 +64,8 @@ protected:
         else
             now = app->ActiveCell().Resource();
 
-        app->FilterApply(std::is_same_v<H, Task> ? "All Tasks" : "All Resources");
+        // Applied again, the filter in use makes the view work its rows out afresh.
+        app->FilterApply(!filter.empty() ? filter : std::is_same_v<H, Task> ? "All Tasks" : "All Resources");
         const std::vector<H> rows = ViewRows<H>();
         const int n = static_cast<int>(rows.size());
         auto text = [&](const H& h) {
@@ -88,16 +89,27 @@ protected:
             ASSERT_TRUE(now == rows[active - 1]) << "a search that finds nothing keeps the active row";
     }
 
+    std::string filter; // applied during the run; empty: none
+
     Task AnyTask() {
         Tasks tasks = PlanTasks();
         return tasks.Count() ? tasks.Item(Pick(1, tasks.Count())) : Task();
     }
 };
 
-class TaskSearchAfterChanges : public SearchAfterChanges, public ::testing::WithParamInterface<int> {};
+// Seed, and whether a filter without criteria (which hides the blank rows) is applied throughout;
+// with it, blank rows are inserted too, and a criterion comes and goes on the applied filter.
+class TaskSearchAfterChanges : public SearchAfterChanges,
+                               public ::testing::WithParamInterface<std::tuple<int, bool>> {};
 
 TEST_P(TaskSearchAfterChanges, FindsWhatTheRowByRowSearchFinds) {
-    random.seed(GetParam());
+    random.seed(std::get<0>(GetParam()));
+    const bool filtered = std::get<1>(GetParam());
+    if (filtered) {
+        filter = "Coded";
+        app->FilterEdit(filter, true, true);
+        app->FilterApply(filter);
+    }
     Tasks tasks = PlanTasks();
     for (int i = 0; i < 30; ++i) {
         Task t = tasks.Add("T" + std::to_string(i));
@@ -108,7 +120,7 @@ TEST_P(TaskSearchAfterChanges, FindsWhatTheRowByRowSearchFinds) {
     static const char* fields[2] = {"Text1", "Name"};
     for (int step = 0; step < 300; ++step) {
         const int count = tasks.Count();
-        switch (Pick(0, 10)) {
+        switch (Pick(0, filtered ? 12 : 10)) {
         case 0: tasks.Add("T" + std::to_string(100 + step)).SetText1(Code()); break;
         case 1: tasks.Add("T" + std::to_string(100 + step), Pick(1, count + 1)).SetText1(Code()); break;
         case 2:
@@ -133,7 +145,10 @@ TEST_P(TaskSearchAfterChanges, FindsWhatTheRowByRowSearchFinds) {
             break;
         case 8: // hidden rows: a summary task collapsed now and then, all shown again seldom
             if (Pick(0, 3) == 0) {
-                app->OutlineShowAllTasks();
+                if (Task t = AnyTask(); t && Pick(0, 1) == 0)
+                    t.OutlineShowAllTasks(); // its own subtree
+                else
+                    app->OutlineShowAllTasks();
             } else {
                 for (int tries = 0; tries < 10; ++tries)
                     if (Task t = AnyTask(); t && t.OutlineChildren().Count() > 0) {
@@ -151,6 +166,16 @@ TEST_P(TaskSearchAfterChanges, FindsWhatTheRowByRowSearchFinds) {
         case 10:
             if (Pick(0, 4) == 0) app->Sort({.Key1 = "Text1", .Ascending1 = Pick(0, 1) == 1});
             break;
+        case 11: // a blank row, which the filter hides
+            app->SelectRow(Pick(1, count + 1), false);
+            app->EditInsert();
+            break;
+        case 12: // the applied filter gains a criterion now and then, and loses it again
+            if (Pick(0, 1) == 0)
+                app->FilterEdit(filter, true, true); // made anew, without criteria
+            else
+                app->FilterEdit(filter, true, false, "Name", "contains", "1");
+            break;
         }
         Err().Clear();
         for (int f = 0; f < 3; ++f)
@@ -158,7 +183,8 @@ TEST_P(TaskSearchAfterChanges, FindsWhatTheRowByRowSearchFinds) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, TaskSearchAfterChanges, ::testing::Values(1, 2, 3, 4));
+INSTANTIATE_TEST_SUITE_P(Seeds, TaskSearchAfterChanges,
+                         ::testing::Combine(::testing::Values(1, 2, 3, 4), ::testing::Bool()));
 
 TEST_F(SearchAfterChanges, CopiesOfACollapsedSummaryPastedLaterHideTheirSubtasks) {
     Build({{"S", 1}, {"C", 2}, {"D", 1}});

@@ -358,15 +358,16 @@ void Task::OutlineOutdent() {
 }
 void Task::OutlineShowAllTasks() {
     WithTask(*this, [](PlanData& p, TaskData& t) {
-        p.RowsChanged();
-        if (t.level == 0) {
-            for (auto& x : p.tasks)
-                if (x) x->collapsed = false;
-            return;
-        }
+        if (t.level == 0) return ExpandAll(p);
         int slot = ListedSlot(p, t);
-        for (int i = slot; i < SubtreeEnd(p, slot); ++i)
-            if (p.tasks[i]) p.tasks[i]->collapsed = false;
+        if (p.rowCache.valid && p.rowCache.taskView && p.rowCache.noneCollapsed) return;
+        bool expanded = false;
+        for (int i = slot, end = SubtreeEnd(p, slot); i < end; ++i)
+            if (p.tasks[i] && p.tasks[i]->collapsed) {
+                p.tasks[i]->collapsed = false;
+                expanded = true;
+            }
+        if (expanded) p.RowsChanged();
     });
 }
 void Task::OutlineShowSubTasks() {

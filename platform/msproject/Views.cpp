@@ -480,9 +480,7 @@ void Application::EditInsert() {
 void Application::OutlineShowAllTasks() {
     Guard([&] {
         auto& p = state_->Active();
-        for (auto& t : p.tasks)
-            if (t) t->collapsed = false;
-        p.RowsChanged();
+        ExpandAll(p);
     });
 }
 
