@@ -920,7 +920,9 @@ protected:
             if (h.costType == 1 || h.costType == 4 || h.costType == 5) {
                 const double planQuantity = h.assignment ? h.assignment.Units() : BudgetNumberOfText(h.task.Text(6));
                 EXPECT_NEAR(planQuantity, ErpNumber(h.key, "required_quantity"), 1e-9);
-                if (h.assignment) EXPECT_NEAR(BudgetNumberOfText(h.assignment.Text(6)), h.assignment.Units(), 1e-9);
+                if (h.assignment) {
+                    EXPECT_NEAR(BudgetNumberOfText(h.assignment.Text(6)), h.assignment.Units(), 1e-9);
+                }
             } else if (planOwns) {
                 const double work = RoundBudgetWork(MinutesToWorkUnits(h.assignment ? h.assignment.Work() : h.task.Work()));
                 EXPECT_NEAR(work, ErpNumber(h.key, h.costType == 3 ? "required_duration" : "required_quantity"), 1e-9);
