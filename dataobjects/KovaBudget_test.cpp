@@ -543,6 +543,38 @@ TEST_F(KovaBudgetTest, AnswersByNameWithItsByReferenceArguments) {
     EXPECT_EQ(CStr(unit), "d");
     EXPECT_EQ(CDbl(required), 5);
     EXPECT_EQ(CStr(Get(object, "Project")), "P1");
+
+    // A line put back to waiting by name.
+    Variant labour = int32_t(2), b = std::string("B"), first = int32_t(1);
+    Call(object, "correctScheduleLinks", {ByRef(con), ByVal(labour), ByVal(b), ByVal(first)});
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(Stored("B", 1).link, 2);
+}
+
+// A cost type from a plan's field may be anything: outside 1 to 5 it names no kind of line, and no
+// line is read, created or put back.
+TEST_F(KovaBudgetTest, ACostTypeOutsideOneToFiveNamesNoLine) {
+    budget.getAllBudgetLines(connector, kFile);
+    ASSERT_EQ(Stored("B", 1).link, 3);
+    for (int32_t type : {0, 6, 7}) {
+        SCOPED_TRACE(type);
+        erp.Control().StartCallLog();
+        double qty = -1, cost = -1, required = -1;
+        std::string unit = "none";
+        budget.getUpdatedBudgetLineFromKova(connector, "B", type, 1, qty, cost, unit, required);
+        EXPECT_EQ(qty, -1);
+        EXPECT_EQ(unit, "none");
+        budget.correctScheduleLinks(connector, type, "B", 1);
+        EXPECT_NE(Err().Number, 0);
+        int32_t sern = -1;
+        budget.createBudgetLineinKova(connector, sern, static_cast<int16_t>(type), "B", "ENG", 3, "20260401080000",
+                                      "20260403170000", kFile, "", "");
+        for (const auto& call : erp.Control().Calls())
+            EXPECT_EQ(call.member.find("BudgetLine"), std::string::npos) << call.member;
+        erp.Control().StopCallLog();
+        EXPECT_EQ(Stored("B", 1).link, 3);
+        EXPECT_EQ(Text("count(*)", "B", 5), "0");
+    }
 }
 
 TEST_F(KovaBudgetTest, EachPageLinksEachOfItsChargeElementsOnce) {

@@ -90,7 +90,8 @@ bool IsAssignmentIdListed(int32_t uniqueId) {
 void ApplyBudgetLineQuantities(msp::Task& task, msp::Assignment& assignment, int32_t costType, bool isTask,
                                double budgetQuantity, double budgetCost, const std::string& budgetUnit,
                                double requiredQuantity) {
-    const std::string required = SignedNumberText(requiredQuantity);
+    // Written as the lines are created, so that a refresh of an unchanged line changes nothing.
+    const std::string required = BudgetNumberText(requiredQuantity);
     switch (costType) {
     case 2:
     case 3:

@@ -30,16 +30,20 @@ using platform::automation::Err;
 
 namespace {
 
-// Two decimals, halves to the even neighbour.
-double RoundWork(double value) {
-    return std::nearbyint(value * 100) / 100;
-}
-
 // The bare ERP cost-object code of a Text3: a material's without its "MAT." prefix, the others' the
 // text after the last ".".
 std::string CostObjectCode(int32_t costType, const std::string& resourceCode) {
     if (costType == 1) return resourceCode.size() > 4 ? resourceCode.substr(4) : "";
     return StripCodePrefix(resourceCode, false);
+}
+
+// The work a new line is created with, in the plan's work unit. Where the plan owns the quantities the
+// next update sends it rounded to two decimals: it is created so. Where the ERP owns them, the next
+// refresh writes the ERP's figure back into the plan: it is created exact.
+double CreatedWork(double minutes) {
+    const int32_t ownership = BudgetScheduleState().ownership;
+    const double work = MinutesToWorkUnits(minutes);
+    return ownership == 2 || ownership == 4 ? RoundBudgetWork(work) : work;
 }
 
 std::string PlanName() {
@@ -71,6 +75,8 @@ void CreateLine(Line& line, int32_t costType, const std::string& costTypeText, c
         return;
     }
     line.SetText(4, std::to_string(lineNumber));
+    // Labour and equipment hold their work as the quantity the ERP now has, as a refresh writes it.
+    if (costType == 2 || costType == 3) line.SetText(6, BudgetNumberText(quantity));
     line.SetText(8, kLinkStateLinkExists);
     line.SetText(20, BudgetLineKey(chargeElement, costTypeText, line.Text(4)));
 }
@@ -81,8 +87,7 @@ void CreateKovaBudgetLineForTask(msp::Task& task) {
     const std::string costTypeText = task.Text(2);
     const int32_t costType = IntegerOfField(costTypeText);
     const std::string costObject = CostObjectCode(costType, task.Text(3));
-    const double quantity = costType == 2 || costType == 3 ? MinutesToWorkUnits(task.Work())
-                                                           : platform::automation::Val(task.Text(6));
+    const double quantity = costType == 2 || costType == 3 ? CreatedWork(task.Work()) : BudgetNumberOfText(task.Text(6));
     std::string employee, tradeGroup;
     if (costType == 2) {
         for (const msp::Resource& r : task.Resources()) {
@@ -108,7 +113,7 @@ void CreateKovaBudgetLineForAssignment(msp::Task& task, msp::Assignment& assignm
     const int32_t costType = IntegerOfField(costTypeText);
     const std::string costObject = CostObjectCode(costType, assignment.Text(3));
     const double quantity =
-        costType == 2 || costType == 3 ? RoundWork(MinutesToWorkUnits(assignment.Work())) : assignment.Units();
+        costType == 2 || costType == 3 ? CreatedWork(assignment.Work()) : assignment.Units();
     std::string employee, tradeGroup;
     if (costType == 2) {
         const std::string resource = assignment.ResourceName();
@@ -147,9 +152,10 @@ void AddBudgetLineToUpdateList(ko::Collection<ko::KovaBudgetLine>& updates, msp:
     const int32_t ownership = BudgetScheduleState().ownership;
     if (ownership == 2 || ownership == 4) {
         if (costType == 2 || costType == 3) {
-            line->Work = isTask ? RoundWork(MinutesToWorkUnits(task.Work())) : MinutesToWorkUnits(assignment.Work());
+            // Rounded as a created line is, so that sending it again changes nothing.
+            line->Work = RoundBudgetWork(MinutesToWorkUnits(isTask ? task.Work() : assignment.Work()));
         } else {
-            line->PhysicalQuantity = isTask ? platform::automation::Val(task.Text(6)) : assignment.Units();
+            line->PhysicalQuantity = isTask ? BudgetNumberOfText(task.Text(6)) : assignment.Units();
             if (costType == 4) line->PhysicalUnit = isTask ? task.Text(7) : assignment.Text(7);
         }
     }
@@ -181,7 +187,7 @@ struct BudgetLineItem {
 };
 using LinesByCostType = std::map<int32_t, std::vector<BudgetLineItem>>;
 
-LinesByCostType CollectBudgetLines(int32_t state) {
+LinesByCostType CollectBudgetLineTasksByCostType(int32_t state) {
     LinesByCostType lines;
     if (!MSProjectApplication) return lines;
     for (const msp::Task& task : MSProjectApplication->ActiveProject().Tasks().Snapshot()) {
@@ -200,16 +206,18 @@ LinesByCostType CollectBudgetLines(int32_t state) {
     return lines;
 }
 
-// Where the ERP's answers are looked for: budget-line subtasks by (cost type, line number, the code of
-// their outline parent) and tasks by their own code, each in plan order, built once for all entries.
+// Where the ERP's answers are looked for: budget-line subtasks by (cost type, line number, the charge
+// element they were sent under) and tasks by their own code, each in plan order, built once for all
+// entries. A subtask may sit below a summary task without code: its charge element is the nearest
+// coded ancestor, as the update named it.
 class UpdateResultIndex {
 public:
     explicit UpdateResultIndex(const std::vector<msp::Task>& tasks) {
         for (const msp::Task& t : tasks) {
             if (!t) continue;
-            const msp::Task parent = t.OutlineParent();
-            const std::string parentCode = parent ? parent.Text(1) : std::string();
-            subtasks_[{Trim(t.Text(2)), Trim(t.Text(4)), parentCode}].push_back(t);
+            const std::string costType = Trim(t.Text(2));
+            if (!costType.empty())
+                subtasks_[{costType, Trim(t.Text(4)), GetParentChargeElement(t)}].push_back(t);
             const std::string code = t.Text(1);
             if (!code.empty()) byCode_[code].push_back(t);
             Err().Clear();
@@ -346,7 +354,8 @@ bool TakeBackUnrecordedLines(LinesByCostType& fresh) {
 
 void CreateUpdateBudgetLinesInKova() {
     BudgetScheduleRunState& s = BudgetScheduleState();
-    LinesByCostType fresh = CollectBudgetLines(2);
+    DecimalSeparatorScope separator;
+    LinesByCostType fresh = CollectBudgetLineTasksByCostType(2);
     const bool mayCreate = TakeBackUnrecordedLines(fresh);
     if (!mayCreate) {
         LogStepFailure(FormatErrorForLog(Err().Description));
@@ -354,7 +363,7 @@ void CreateUpdateBudgetLinesInKova() {
         Err().Clear();
     }
     ko::Collection<ko::KovaBudgetLine> updates;
-    for (auto& [costType, items] : CollectBudgetLines(3)) {
+    for (auto& [costType, items] : CollectBudgetLineTasksByCostType(3)) {
         if (costType < 1 || costType > 5) continue;
         for (BudgetLineItem& item : items) {
             AddBudgetLineToUpdateList(updates, item.task, item.assignment, !item.assignment);
@@ -376,10 +385,11 @@ void CreateUpdateBudgetLinesInKova() {
         // The ERP's messages for the refused lines, one a line, as they came.
         LogStepFailure(Err().Description);
         Err().Clear();
-    } else {
-        ApplyBudgetLineUpdateResult(result);
     }
-    for (auto& [costType, items] : mayCreate ? CollectBudgetLines(2) : LinesByCostType()) {
+    // A refusal of some lines still answers for the others: a line the ERP no longer links is let go
+    // before any new line is created, or the ERP's next number could be held twice.
+    ApplyBudgetLineUpdateResult(result);
+    for (auto& [costType, items] : mayCreate ? CollectBudgetLineTasksByCostType(2) : LinesByCostType()) {
         if (costType < 1 || costType > 5) continue;
         for (BudgetLineItem& item : items) {
             if (!StillInPlan(item.task)) continue;

@@ -13,6 +13,7 @@ namespace {
 namespace msp = platform::msproject;
 using platform::automation::Date;
 using platform::automation::Err;
+using platform::automation::Variant;
 using platform::middleware::Fault;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -23,6 +24,17 @@ protected:
         for (const msp::Task& t : Plan().Tasks().Snapshot())
             if (t && t.Text(20) == key) return t;
         return {};
+    }
+    // Every task and assignment of the plan that holds `key`.
+    int HoldersOf(const std::string& key) {
+        int n = 0;
+        for (const msp::Task& t : Plan().Tasks().Snapshot()) {
+            if (!t) continue;
+            if (t.Text(20) == key) ++n;
+            for (const msp::Assignment& a : t.Assignments().Snapshot())
+                if (a.Text(20) == key) ++n;
+        }
+        return n;
     }
     static std::string Resources(const msp::Task& t) {
         std::string out;
@@ -285,6 +297,110 @@ TEST_P(BudgetLinesLayoutTest, AnEquipmentSubtaskTakesItsResourceAndNoOtherTaskDo
 
 INSTANTIATE_TEST_SUITE_P(Layouts, BudgetLinesLayoutTest, ::testing::ValuesIn(test::kPlanLayouts),
                          test::PlanLayoutName);
+
+TEST_F(BudgetLinesTest, ALineThePlanRefusesIsLoggedWithItsNumberAndTheNextLineStillComes) {
+    // The planning program takes no negative units: the subcontracting line cannot be an assignment.
+    erp.Open()->Run("UPDATE budget_line SET quantity = -2, required_quantity = -2 WHERE ce_id = 'A100' AND seq_no = 7");
+    CreateBudgetLineTasksFromKova(false, false, false, false, false);
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(HoldersOf("A100_4_7"), 0);
+    for (const msp::Assignment& a : a100.Assignments().Snapshot())
+        EXPECT_NE(a.ResourceName(), "SUB.SURVEY Land survey"); // no half-made assignment stays
+    msp::Assignment next = FindBudgetLineAssignment(a100, "A100_5_8");
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next.Text(8), "3");
+    EXPECT_DOUBLE_EQ(next.Units(), 1);
+    const std::string log = LogText();
+    EXPECT_THAT(log, HasSubstr("Cannot create  Budget line7 linked to the ChargeElement &A100 in MS Project."));
+    EXPECT_THAT(log, HasSubstr("The argument value is not valid."));
+    EXPECT_THAT(ErpLinks(), HasSubstr("A100_4_7=2:Plan.mpp A100_5_8=3:Plan.mpp"));
+}
+
+TEST_F(BudgetLinesTest, ASubtaskRewrittenInPlaceKeepsItsResourceOnce) {
+    CreateBudgetLineTasksFromKova(true, true, true, true, true);
+    const msp::Task crane = Holder("A100_3_6");
+    const msp::Task person = Holder("A100_2_2");
+    ASSERT_TRUE(crane);
+    ASSERT_TRUE(person);
+    erp.Open()->Run("UPDATE budget_line SET schedule_link = 2 WHERE schedule_link = 3");
+    LogText();
+    OpenLog();
+    DeleteKovaMSPTask = true;
+    CreateBudgetLineTasksFromKova(true, true, true, true, true);
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(Holder("A100_3_6"), crane);
+    EXPECT_EQ(Resources(crane), "EQP.CRANE Mobile crane");
+    EXPECT_EQ(Holder("A100_2_2"), person);
+    EXPECT_EQ(Resources(person), "EMP.E100 Anna Berg");
+    const std::string log = LogText();
+    EXPECT_THAT(log, Not(HasSubstr("already assigned")));
+    EXPECT_THAT(log, Not(HasSubstr("&A100 in MS Project.")));
+    // The lines after them are placed again as well, none put back to waiting.
+    EXPECT_THAT(ErpLinks(), HasSubstr("A100_2_2=3:Plan.mpp A100_2_3=3:Plan.mpp A100_2_4=3:Plan.mpp "
+                                      "A100_2_5=3:Plan.mpp A100_3_6=3:Plan.mpp A100_3_9=3:Plan.mpp "
+                                      "A100_4_7=3:Plan.mpp"));
+}
+
+TEST_F(BudgetLinesTest, AnAssignmentWhoseSubtaskFailsStillHoldsItsLine) {
+    // The planning program cannot assign a resource by a name that ends in a blank, so the second
+    // line of the barge cannot become a subtask that keeps it.
+    AddResource("EQP.BARGE Pontoon barge ", "EQP.BARGE");
+    KovaDataObjects::KovaBudget budget;
+    budget.Project = "P1";
+    budget.Plan = "MAIN";
+    const Date none;
+    AddBudgetLineAsAssignment(budget, "A200", "7", "3", "BARGE", "Pontoon barge", "16", "", "P1", "MAIN", "h", "2",
+                              "0", none, none);
+    msp::Assignment held = FindBudgetLineAssignment(a200, "A200_3_7");
+    ASSERT_TRUE(held);
+    held.SetActualWork(Variant(4.0 * 60));
+    held.SetNotes("Barge booked for May");
+    for (bool deleteTask : {false, true}) {
+        SCOPED_TRACE(deleteTask ? "DeleteKovaMSPTask on" : "DeleteKovaMSPTask off");
+        DeleteKovaMSPTask = deleteTask;
+        LogText();
+        OpenLog();
+        AddBudgetLineAsAssignment(budget, "A200", "7", "3", "BARGE", "Pontoon barge", "24", "", "P1", "MAIN", "h",
+                                  "3", "0", none, none);
+        EXPECT_EQ(Err().Number, 0) << Err().Description;
+        msp::Assignment kept = FindBudgetLineAssignment(a200, "A200_3_7");
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept.Text(8), "3");
+        EXPECT_DOUBLE_EQ(kept.ActualWork(), 4.0 * 60);
+        EXPECT_EQ(kept.Notes(), "Barge booked for May");
+        EXPECT_EQ(HoldersOf("A200_3_7"), 1);
+        EXPECT_THAT(LogText(), HasSubstr("Cannot create  Budget line7 linked to the ChargeElement &A200 in MS Project."));
+    }
+}
+
+// A cost type's form changed between two runs: the line comes again in the other form.
+class BudgetLinesFormChangeTest : public BudgetLinesTest,
+                                  public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
+
+TEST_P(BudgetLinesFormChangeTest, ALineBroughtInAgainInTheOtherFormIsHeldOnce) {
+    const auto [firstAsSubtasks, deleteTask] = GetParam();
+    CreateBudgetLineTasksFromKova(firstAsSubtasks, firstAsSubtasks, firstAsSubtasks, firstAsSubtasks, firstAsSubtasks);
+    erp.Open()->Run("UPDATE budget_line SET schedule_link = 2 WHERE schedule_link = 3");
+    DeleteKovaMSPTask = deleteTask;
+    const bool again = !firstAsSubtasks;
+    CreateBudgetLineTasksFromKova(again, again, again, again, again);
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    for (const char* key : {"A100_1_1", "A100_2_2", "A100_2_3", "A100_3_6", "A100_3_9", "A100_4_7", "A100_5_8",
+                            "A200_1_1"}) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(HoldersOf(key), 1);
+        const msp::Task& ce = std::string(key).rfind("A100", 0) == 0 ? a100 : a200;
+        // The second crane line is a subtask in both forms: the crane is assigned to the element once.
+        if (again || std::string(key) == "A100_3_9") {
+            EXPECT_TRUE(Holder(key));
+        } else {
+            EXPECT_TRUE(FindBudgetLineAssignment(ce, key));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, BudgetLinesFormChangeTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));
 
 } // namespace
 } // namespace Grantry

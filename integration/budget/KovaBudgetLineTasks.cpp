@@ -1,8 +1,11 @@
 #include "integration/budget/KovaBudgetLineTasks.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "dataobjects/KovaBudget.h"
 #include "dataobjects/KovaProjectData.h"
@@ -142,8 +145,103 @@ DecimalSeparatorScope::~DecimalSeparatorScope() {
     if (outermost_) RunDecimalSeparator.clear();
 }
 
-std::string BudgetNumberText(double value) {
+namespace {
+
+// The runtime's text of a number, with the exponent written out: 5E-05 as 0.00005, 1E+21 as a 1
+// and 21 zeros. Read back with a period as decimal separator, an exponent would be lost.
+std::string PlainNumberText(double value) {
     std::string text = platform::automation::NumberText(value);
+    if (text.find('E') == std::string::npos || !std::isfinite(value)) return text;
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::max(0, 14 - magnitude);
+    std::vector<char> buffer(static_cast<size_t>(std::max(0, magnitude)) + static_cast<size_t>(decimals) + 8);
+    std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals, value);
+    text = buffer.data();
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The text without blanks, its first decimal separator (the user's or a period) made a period.
+std::string WithPeriod(const std::string& text, bool& twoSeparators) {
+    const std::string separator = DecimalSeparator();
+    std::string plain;
+    twoSeparators = false;
+    bool seen = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t') continue;
+        const bool userSeparator = !separator.empty() && separator != "." && text.compare(i, separator.size(), separator) == 0;
+        if (c == '.' || userSeparator) {
+            if (seen) twoSeparators = true;
+            seen = true;
+            plain += '.';
+            if (userSeparator) i += separator.size() - 1;
+            continue;
+        }
+        plain += c;
+    }
+    return plain;
+}
+
+} // namespace
+
+double BudgetNumberOfText(const std::string& text) {
+    bool twoSeparators = false;
+    const std::string plain = WithPeriod(text, twoSeparators);
+    // The leading number: a sign, digits, a period and digits, an exponent when digits follow it.
+    size_t end = 0;
+    if (end < plain.size() && (plain[end] == '-' || plain[end] == '+')) ++end;
+    const size_t digitsFrom = end;
+    while (end < plain.size() && IsDigit(plain[end])) ++end;
+    if (end < plain.size() && plain[end] == '.') ++end;
+    while (end < plain.size() && IsDigit(plain[end])) ++end;
+    if (end == digitsFrom || (end == digitsFrom + 1 && plain[digitsFrom] == '.')) return 0;
+    if (end < plain.size() && (plain[end] == 'E' || plain[end] == 'e')) {
+        size_t exponent = end + 1;
+        if (exponent < plain.size() && (plain[exponent] == '-' || plain[exponent] == '+')) ++exponent;
+        if (exponent < plain.size() && IsDigit(plain[exponent])) {
+            while (exponent < plain.size() && IsDigit(plain[exponent])) ++exponent;
+            end = exponent;
+        }
+    }
+    return std::strtod(plain.substr(0, end).c_str(), nullptr);
+}
+
+bool ParseBudgetQuantity(const std::string& text, double& value) {
+    const std::string trimmed = Trim(text);
+    // Blanks inside the number are no part of it.
+    for (char c : trimmed)
+        if (c == ' ' || c == '\t') return false;
+    bool twoSeparators = false;
+    const std::string plain = WithPeriod(trimmed, twoSeparators);
+    if (twoSeparators) return false;
+    bool digits = false;
+    for (char c : plain) {
+        if (IsDigit(c))
+            digits = true;
+        else if (c != '.')
+            return false;
+    }
+    if (!digits) return false;
+    const double read = std::strtod(plain.c_str(), nullptr);
+    if (!std::isfinite(read) || read >= kBudgetQuantityLimit) return false;
+    value = read;
+    return true;
+}
+
+double RoundBudgetWork(double value) {
+    return std::nearbyint(value * 100) / 100;
+}
+
+std::string BudgetNumberText(double value) {
+    std::string text = PlainNumberText(value);
     const std::string separator = DecimalSeparator();
     const size_t point = text.find('.');
     if (point != std::string::npos && !separator.empty() && separator != ".")
@@ -189,6 +287,12 @@ msp::Task FindBudgetLineTask(const std::string& key) {
     }
     Err().Clear();
     return {};
+}
+
+bool TaskHasResource(const msp::Task& task, const std::string& resourceName) {
+    for (const msp::Assignment& a : task.Assignments().Snapshot())
+        if (a && a.ResourceName() == resourceName) return true;
+    return false;
 }
 
 msp::Assignment FindBudgetLineAssignment(const msp::Task& ceTask, const std::string& key) {
@@ -316,13 +420,7 @@ void ReturnToWaiting(KovaBudget& budget, const std::string& costType, const std:
 
 // A number written as text by the creation, read back for a numeric field.
 double NumberOfText(const std::string& text) {
-    std::string plain = text;
-    const std::string separator = DecimalSeparator();
-    if (!separator.empty() && separator != ".") {
-        const size_t at = plain.find(separator);
-        if (at != std::string::npos) plain.replace(at, separator.size(), ".");
-    }
-    return platform::automation::Val(plain);
+    return BudgetNumberOfText(text);
 }
 
 std::string MissingChargeElementLine(const std::string& ce, const std::string& lineNumber) {
@@ -343,6 +441,27 @@ int32_t ResourceIdByName(msp::Application& app, const std::string& name) {
 
 void Put(msp::Task& task, int n, const std::string& value) {
     task.SetText(n, value);
+}
+
+// A line that could not be written into the plan: its own failure is logged with its number and
+// cleared, and the ERP line waits for the next run.
+void LineNotCreated(KovaBudget& budget, const std::string& ce, const std::string& costType,
+                    const std::string& chargeElement, const std::string& lineNumber,
+                    const platform::automation::ErrObject& failure) {
+    PrintLog("Cannot create  Budget line" + lineNumber + " linked to the ChargeElement &" + ce + " in MS Project." +
+             FormatErrorForLog(failure.Description));
+    Err().Clear();
+    ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+}
+
+// A task or assignment that held a line now held elsewhere: deleted when the run deletes old
+// holders, otherwise detached.
+template <class Holder> void GiveWay(Holder& held) {
+    if (!held) return;
+    if (DeleteKovaMSPTask)
+        held.Delete();
+    else
+        DetachBudgetLine(held);
 }
 
 } // namespace
@@ -442,48 +561,69 @@ void AddBudgetLineAsSubtask(KovaBudget& budget, const std::string& chargeElement
     const int32_t position = BudgetLineSubtaskPosition(ceTask);
     const std::string key = BudgetLineKey(ce, costType, lineNumber);
 
-    msp::Task task = FindBudgetLineTask(key);
-    if (!task || !DeleteKovaMSPTask) {
-        if (task) DetachBudgetLine(task);
+    // An older holder of the key gives way only once the new one is whole: a line that cannot be
+    // written stays where it was.
+    msp::Task old = FindBudgetLineTask(key);
+    msp::Task task = DeleteKovaMSPTask ? old : msp::Task();
+    const bool added = !task;
+    if (added) {
+        Err().Clear();
         task = app->ActiveProject().Tasks().Add(description, position);
     }
-    if (!task) {
-        PrintLog("Cannot create  Budget line" + lineNumber + " linked to the ChargeElement &" + ce +
-                 " in MS Project." + FormatErrorForLog(Err().Description));
-        return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+    if (!task || Err().Number != 0) {
+        if (task && added) task.Delete();
+        return LineNotCreated(budget, ce, costType, chargeElement, lineNumber, Err());
     }
     SelectTaskRow(*app, task);
     PlaceBudgetLineSubtask(task, ceTask.OutlineLevel());
+    // A refused step matters only when it leaves the subtask off its level.
+    platform::automation::ErrObject failure;
+    if (task.OutlineLevel() != ceTask.OutlineLevel() + 1) failure = Err();
+    if (task.OutlineLevel() != ceTask.OutlineLevel() + 1 && failure.Number == 0)
+        failure.Raise(1004, "", "The budget-line subtask could not be placed below its charge element.");
+    Err().Clear();
 
-    Put(task, 2, costType);
+    auto write = [&](auto&& w) { WriteBudgetField(failure, w); };
+    write([&] { Put(task, 2, costType); });
     if (IsQuantityCostType(costType)) {
-        task.SetType(1);
-        task.SetFixedCost(NumberOfText(costPrice));
+        write([&] { task.SetType(1); });
+        write([&] { task.SetFixedCost(NumberOfText(costPrice)); });
     } else {
-        task.SetType(2);
+        write([&] { task.SetType(2); });
     }
-    task.SetConstraintType(4);
-    if (!startDate.IsZero()) task.SetStart(startDate);
-    if (!finishDate.IsZero()) task.SetFinish(finishDate);
-    Put(task, 3, code);
-    Put(task, 6, quantity);
-    Put(task, 7, unit);
-    Put(task, 4, lineNumber);
-    Put(task, 8, kLinkStateLinkExists);
+    write([&] { task.SetConstraintType(4); });
+    if (!startDate.IsZero()) write([&] { task.SetStart(startDate); });
+    if (!finishDate.IsZero()) write([&] { task.SetFinish(finishDate); });
+    write([&] { Put(task, 3, code); });
+    write([&] { Put(task, 6, quantity); });
+    write([&] { Put(task, 7, unit); });
+    write([&] { Put(task, 4, lineNumber); });
+    write([&] { Put(task, 8, kLinkStateLinkExists); });
     if (costType == "2" || costType == "3")
-        task.SetWork(Variant(work));
+        write([&] { task.SetWork(Variant(work)); });
     else
-        task.SetWork(Variant(0.0));
-    Put(task, 20, key);
+        write([&] { task.SetWork(Variant(0.0)); });
+    write([&] { Put(task, 20, key); });
 
     // Equipment always takes its resource; labour the employee or trade group it names, when found.
+    // A subtask rewritten in place may hold it already.
     const bool assign = costType == "3" || (costType == "2" && !empTrgCode.empty() && personFound);
-    if (!assign) return;
     std::string name;
-    if (!FindResourceByCode(costType == "3" ? code : empTrgCode, name)) return;
-    // The resource goes to this subtask or to none: another row's task must not take it.
-    if (!SelectTaskRow(*app, task)) return;
-    app->ResourceAssignment(name, msp::pjAssign);
+    if (failure.Number == 0 && assign && FindResourceByCode(costType == "3" ? code : empTrgCode, name) &&
+        !TaskHasResource(task, name)) {
+        // The resource goes to this subtask or to none: another row's task must not take it.
+        if (SelectTaskRow(*app, task)) write([&] { app->ResourceAssignment(name, msp::pjAssign); });
+    }
+    if (failure.Number != 0) {
+        if (added) task.Delete();
+        Err().Clear();
+        return LineNotCreated(budget, ce, costType, chargeElement, lineNumber, failure);
+    }
+    if (old && old != task) DetachBudgetLine(old);
+    // The same line held as an assignment before (its cost type was brought in as assignments then).
+    msp::Assignment held = FindBudgetLineAssignment(ceTask, key);
+    GiveWay(held);
+    Err().Clear();
 }
 
 void AddBudgetLineAsAssignment(KovaBudget& budget, const std::string& chargeElement,
@@ -538,18 +678,10 @@ void AddBudgetLineAsAssignment(KovaBudget& budget, const std::string& chargeElem
     const Date start = startDate.IsZero() ? ceStart : startDate;
     const Date finish = finishDate.IsZero() ? ceFinish : finishDate;
 
-    bool alreadyAssigned = false;
-    for (const msp::Assignment& a : ceTask.Assignments().Snapshot())
-        if (a && a.ResourceName() == resourceName) alreadyAssigned = true;
-    if (alreadyAssigned) {
-        // The planning program takes a resource once per task: the line becomes a subtask.
-        msp::Assignment old = FindBudgetLineAssignment(ceTask, key);
-        if (old) {
-            if (DeleteKovaMSPTask)
-                old.Delete();
-            else
-                DetachBudgetLine(old);
-        }
+    msp::Assignment held = FindBudgetLineAssignment(ceTask, key);
+    if (TaskHasResource(ceTask, resourceName)) {
+        // The planning program takes a resource once per task: the line becomes a subtask. The
+        // assignment that held it before gives way once the subtask is whole.
         BudgetLineSubtaskSource source;
         source.name = description;
         source.costType = costType;
@@ -564,50 +696,54 @@ void AddBudgetLineAsAssignment(KovaBudget& budget, const std::string& chargeElem
         source.start = start;
         source.finish = finish;
         msp::Task subtask;
-        if (!CreateSubtaskFromAssignment(ceTask, source, subtask)) {
-            PrintLog("Cannot create  Budget line" + lineNumber + " linked to the ChargeElement &" + ce +
-                     " in MS Project." + FormatErrorForLog(Err().Description));
-            return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
-        }
+        if (!CreateSubtaskFromAssignment(ceTask, source, subtask))
+            return LineNotCreated(budget, ce, costType, chargeElement, lineNumber, Err());
+        GiveWay(held);
+        Err().Clear();
         return;
     }
 
     if (ceTask.OutlineChildren().Count() == 0) ceTask.SetType(2);
-    if (msp::Task holder = FindBudgetLineTask(key)) {
-        if (DeleteKovaMSPTask)
-            holder.Delete();
-        else
-            DetachBudgetLine(holder);
-    }
-    msp::Assignment assignment = FindBudgetLineAssignment(ceTask, key);
-    if (assignment && !DeleteKovaMSPTask) DetachBudgetLine(assignment);
-    if (!assignment || Trim(assignment.Text(8)) == kLinkStateNoLink) {
+    msp::Task heldAsTask = FindBudgetLineTask(key);
+    const bool reuse = held && DeleteKovaMSPTask && Trim(held.Text(8)) != kLinkStateNoLink;
+    msp::Assignment assignment = reuse ? held : msp::Assignment();
+    if (!reuse) {
         Err().Clear();
         assignment = ceTask.Assignments().Add(resourceId, Variant(0.0));
         if (!assignment || Err().Number != 0) {
-            PrintLog("Cannot create  Budget line" + lineNumber + " linked to the ChargeElement &" + ce +
-                     " in MS Project." + FormatErrorForLog(Err().Description));
-            return ReturnToWaiting(budget, costType, chargeElement, lineNumber);
+            if (assignment) assignment.Delete();
+            return LineNotCreated(budget, ce, costType, chargeElement, lineNumber, Err());
         }
     }
-    ceTask.SetConstraintType(4);
-    assignment.SetText(2, costType);
-    assignment.SetText(3, code);
-    assignment.SetText(4, lineNumber);
-    assignment.SetText(7, unit);
-    assignment.SetText(8, kLinkStateLinkExists);
-    assignment.SetText(11, description);
-    assignment.SetStart(start);
-    assignment.SetFinish(finish);
+    Err().Clear();
+    platform::automation::ErrObject failure;
+    auto write = [&](auto&& w) { WriteBudgetField(failure, w); };
+    write([&] { ceTask.SetConstraintType(4); });
+    write([&] { assignment.SetText(2, costType); });
+    write([&] { assignment.SetText(3, code); });
+    write([&] { assignment.SetText(4, lineNumber); });
+    write([&] { assignment.SetText(7, unit); });
+    write([&] { assignment.SetText(8, kLinkStateLinkExists); });
+    write([&] { assignment.SetText(11, description); });
+    write([&] { assignment.SetStart(start); });
+    write([&] { assignment.SetFinish(finish); });
     if (IsQuantityCostType(costType)) {
-        assignment.SetText(6, quantity);
-        assignment.SetUnits(Variant(quantity));
-        assignment.SetWork(Variant(0.0));
+        write([&] { assignment.SetText(6, quantity); });
+        write([&] { assignment.SetUnits(Variant(NumberOfText(quantity))); });
+        write([&] { assignment.SetWork(Variant(0.0)); });
     } else {
-        assignment.SetWork(Variant(work));
-        assignment.SetText(6, quantity);
+        write([&] { assignment.SetWork(Variant(work)); });
+        write([&] { assignment.SetText(6, quantity); });
     }
-    assignment.SetText(20, key);
+    write([&] { assignment.SetText(20, key); });
+    if (failure.Number != 0) {
+        if (!reuse) assignment.Delete();
+        Err().Clear();
+        return LineNotCreated(budget, ce, costType, chargeElement, lineNumber, failure);
+    }
+    GiveWay(heldAsTask);
+    if (held && !reuse) DetachBudgetLine(held);
+    Err().Clear();
 }
 
 void InstallBudgetLineTasks() {

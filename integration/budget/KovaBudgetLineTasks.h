@@ -24,6 +24,7 @@
 #include <string>
 
 #include "platform/automation/Date.h"
+#include "platform/automation/Error.h"
 
 #include "platform/msproject/Assignment.h"
 #include "platform/msproject/Task.h"
@@ -106,8 +107,18 @@ std::string BudgetLineCostObject(bool projectSpecific, int costType, const std::
 std::string CostObjectResourceCode(const std::string& costType, const std::string& costObject);
 
 // A number as the creation writes it into a text field: plain decimal text with the user's decimal
-// separator, no thousands separators.
+// separator, no thousands separators and no exponent (15 significant digits, as the runtime keeps).
 std::string BudgetNumberText(double value);
+// The number a budget-line field holds, as the run and the dialogs read it back: blanks ignored, the
+// leading number of the text with the user's decimal separator or a period, an exponent included;
+// 0 when the text does not begin with a number.
+double BudgetNumberOfText(const std::string& text);
+// A quantity as the user typed it: blanks around ignored, digits with at most one decimal separator
+// (the user's or a period), not negative and below kBudgetQuantityLimit. False for anything else.
+inline constexpr double kBudgetQuantityLimit = 1e15;
+bool ParseBudgetQuantity(const std::string& text, double& value);
+// Work sent to the ERP, as every line is sent and created: two decimals, halves to the even neighbour.
+double RoundBudgetWork(double value);
 // For its length, BudgetNumberText takes the user's decimal separator as it was when the scope began
 // instead of asking the locale at each number; a run writing thousands of numbers holds one.
 class DecimalSeparatorScope {
@@ -148,6 +159,16 @@ platform::msproject::Task FindBudgetLineTask(const std::string& key);
 // The first assignment of `ceTask` whose Text20 equals `key`; Nothing when none.
 platform::msproject::Assignment FindBudgetLineAssignment(const platform::msproject::Task& ceTask,
                                                         const std::string& key);
+// Whether one of the task's assignments is of the resource named `resourceName` (letter case counting):
+// the planning program takes a resource once per task.
+bool TaskHasResource(const platform::msproject::Task& task, const std::string& resourceName);
+// Runs one field write of a budget line; its failure is kept in `firstFailure` (the first one only)
+// and the error state cleared, so that the rest of the line is still written.
+template <class F> void WriteBudgetField(platform::automation::ErrObject& firstFailure, F&& write) {
+    write();
+    if (platform::automation::Err().Number != 0 && firstFailure.Number == 0) firstFailure = platform::automation::Err();
+    platform::automation::Err().Clear();
+}
 // The first task of the active plan (blank rows skipped) whose Text1 equals `code` exactly (letter
 // case counts, no trimming); Nothing when none.
 platform::msproject::Task FindChargeElementTask(const std::string& code);

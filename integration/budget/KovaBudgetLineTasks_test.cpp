@@ -62,6 +62,61 @@ TEST_F(BudgetLineFieldsTest, NumbersAsTextTakeTheUsersDecimalSeparator) {
     EXPECT_EQ(BudgetNumberText(1234.5), "1234,5");
 }
 
+// Numbers written as text are read back whole, in either locale: the exponent written out, the
+// user's separator or a period taken.
+TEST_F(BudgetLineFieldsTest, NumbersAsTextComeBackWhole) {
+    for (const char* separator : {".", ","}) {
+        SCOPED_TRACE(separator);
+        ASSERT_TRUE(platform::os::RegistrySetString(platform::os::HKEY_CURRENT_USER, platform::os::kInternationalKey,
+                                                    "sDecimal", separator));
+        const std::string sep = separator;
+        struct Case {
+            double value;
+            std::string text;
+        } cases[] = {
+            {5E-05, "0" + sep + "00005"}, {1.5E-07, "0" + sep + "00000015"}, {1E+21, "1000000000000000000000"},
+            {1E+15, "1000000000000000"}, {123456.789, "123456" + sep + "789"}, {6.227, "6" + sep + "227"},
+            {-2.5E-05, "-0" + sep + "000025"}, {0, "0"},
+        };
+        for (const Case& c : cases) {
+            EXPECT_EQ(BudgetNumberText(c.value), c.text) << c.value;
+            EXPECT_DOUBLE_EQ(BudgetNumberOfText(c.text), c.value) << c.text;
+        }
+        struct Read {
+            std::string text;
+            double value;
+        } reads[] = {
+            {" 59", 59}, {"7.5", 7.5}, {"5E-05", 5E-05}, {"1E+21", 1E+21}, {"12 kg", 12},
+            {"2E", 2}, {"", 0}, {"abc", 0}, {".", 0}, {"-3", -3},
+            // A comma is a decimal separator only where it is the user's.
+            {"85,5", sep == "," ? 85.5 : 85},
+        };
+        for (const Read& r : reads) EXPECT_DOUBLE_EQ(BudgetNumberOfText(r.text), r.value) << r.text;
+    }
+}
+
+TEST_F(BudgetLineFieldsTest, AQuantityTypedIsAPlainNumberTheErpCanHold) {
+    ASSERT_TRUE(platform::os::RegistrySetString(platform::os::HKEY_CURRENT_USER, platform::os::kInternationalKey,
+                                                "sDecimal", ","));
+    struct Case {
+        std::string text;
+        bool valid;
+        double value;
+    } cases[] = {
+        {"7.5", true, 7.5}, {"12,5", true, 12.5}, {" 40 ", true, 40}, {"0", true, 0}, {",5", true, 0.5},
+        {"999999999999999", true, 999999999999999.0},
+        {"-5", false, 0}, {"1.2.3", false, 0}, {"1,2.3", false, 0}, {"--5", false, 0}, {".", false, 0},
+        {"", false, 0}, {"5E3", false, 0}, {"1 000", false, 0}, {"1000000000000000", false, 0},
+        {std::string(400, '9'), false, 0}, {"12kg", false, 0},
+    };
+    for (const Case& c : cases) {
+        double value = -1;
+        EXPECT_EQ(ParseBudgetQuantity(c.text, value), c.valid) << c.text;
+        // A refused text leaves the value as it was.
+        EXPECT_DOUBLE_EQ(value, c.valid ? c.value : -1) << c.text;
+    }
+}
+
 TEST_F(BudgetLineFieldsTest, ABudgetLineIsMarkedByItsLinkStateAndDetachedByIt) {
     msp::Task ce = AddTask("Design", 1, "A100");
     msp::Task line = AddTask("Engineering hour", 2);

@@ -76,11 +76,6 @@ std::string StripCodePrefix(const std::string& text, bool cutAtBlank) {
     return dot == std::string::npos ? result : result.substr(dot + 1);
 }
 
-std::string SignedNumberText(double value) {
-    const std::string text = platform::automation::NumberText(value);
-    return value < 0 ? text : " " + text;
-}
-
 // ---- the run ---------------------------------------------------------------------------------------
 
 BudgetScheduleRunState& BudgetScheduleState() {

@@ -107,9 +107,6 @@ void ApplyBudgetLineQuantities(platform::msproject::Task& task, platform::msproj
 // written back.
 void CreateUpdateBudgetLinesInKova();
 
-// A number as decimal text with a period, led by a blank when it is not negative (" 12.5", "-3").
-std::string SignedNumberText(double value);
-
 // Makes the synchronisation dialog run UpdateBudgetSchedule. Called once at the program's start.
 void InstallBudgetScheduleRun();
 

@@ -10,6 +10,8 @@
 #include "platform/forms/MsgBox.h"
 #include "platform/msproject/MSProject.h"
 
+#include <utility>
+
 namespace Grantry {
 
 namespace msp = platform::msproject;
@@ -29,17 +31,9 @@ std::optional<std::string> BeforeFirstPoint(const std::string& text) {
     return text.substr(0, point);
 }
 
-bool HasResource(const msp::Task& task, const std::string& resourceName) {
-    for (const msp::Assignment& a : task.Assignments().Snapshot())
-        if (a && a.ResourceName() == resourceName) return true;
-    return false;
-}
-
 // Writes one field; a failure is kept, and the rest of the subtask is still written.
 template <class F> void Write(ErrObject& firstFailure, F&& write) {
-    write();
-    if (Err().Number != 0 && firstFailure.Number == 0) firstFailure = Err();
-    Err().Clear();
+    WriteBudgetField(firstFailure, std::forward<F>(write));
 }
 
 } // namespace
@@ -113,7 +107,7 @@ bool CreateSubtaskFromAssignment(msp::Task& ceTask, const BudgetLineSubtaskSourc
     Write(failure, [&] { task.SetText(20, key); });
     newTask = task;
 
-    if (source.assignResource && !HasResource(task, source.resourceName)) {
+    if (source.assignResource && !TaskHasResource(task, source.resourceName)) {
         if (SelectTaskRow(app, task))
             app.ResourceAssignment(source.resourceName, msp::pjAssign);
         else

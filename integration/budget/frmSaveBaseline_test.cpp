@@ -451,6 +451,18 @@ TEST_F(OneOfEach, ReturningToANewBaselineKeepsTheDerivedChoice) {
     EXPECT_EQ(LogText(), "Retrieving approved Baselines from Kova ... \r\nRetrieving Baselines from Kova... \r\n");
 }
 
+// The second choice of the update finds its list filled: it still takes the derived choice away.
+TEST_F(OneOfEach, ChoosingTheUpdateAgainDisablesTheDerivedChoice) {
+    WatchingUser user({st::Tick(T("chkSaveKovaBaseline")), st::Choose(T("optUpdateKovaBaseline")),
+                       st::Choose(T("optCreateKovaBaseline")), st::Tick(T("chkDerivedFrom")),
+                       st::Choose(T("optUpdateKovaBaseline")), st::Click(T("cmdCancel"))});
+    Run(user);
+    EXPECT_EQ(user.Shows(4, "cboApproved"), "ComboBox \"1:Approved\" [*\"1:Approved\"] list");
+    EXPECT_THAT(user.Shows(5, "cboApproved"), HasSubstr("disabled"));
+    EXPECT_THAT(user.Shows(5, "chkDerivedFrom"), HasSubstr("disabled"));
+    EXPECT_THAT(user.Shows(5, "cboBaseline"), Not(HasSubstr("disabled")));
+}
+
 class WithoutApprovedBaselines : public SaveBaselineDialog {
 protected:
     WithoutApprovedBaselines() : SaveBaselineDialog(R"({"id": 1, "description": "Free", "status": 1})") {}

@@ -3,6 +3,7 @@
 #include "integration/core/IntegrationFunctions.h"
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
+#include "platform/os/Locale.h"
 
 namespace Grantry {
 
@@ -54,7 +55,9 @@ int32_t LinkValueOf(const std::string& text) {
 
 void KeepQuantityKey(int16_t& KeyAscii) {
     const bool digit = KeyAscii >= '0' && KeyAscii <= '9';
-    if (!digit && KeyAscii != '-' && KeyAscii != '.' && KeyAscii != 8) KeyAscii = 0;
+    const std::string separator = platform::os::LocaleDecimalSeparator();
+    const bool userSeparator = separator.size() == 1 && KeyAscii == static_cast<unsigned char>(separator[0]);
+    if (!digit && !userSeparator && KeyAscii != '-' && KeyAscii != '.' && KeyAscii != 8) KeyAscii = 0;
 }
 
 } // namespace Grantry

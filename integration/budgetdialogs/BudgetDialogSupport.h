@@ -32,7 +32,11 @@ int32_t ReadOwnership(int32_t fallback);
 // The whole number at the start of a link-state or cost-type text ("3", " 2 "); 0 when it holds none.
 int32_t LinkValueOf(const std::string& text);
 
-// Drops every key but the digits, "-", "." and Backspace (sets it to 0).
+// Drops every key but the digits, "-", ".", the user's decimal separator and Backspace (sets it to 0).
 void KeepQuantityKey(int16_t& KeyAscii);
+
+// Shown when the quantity box holds no number a budget line can take.
+inline constexpr char kInvalidQuantityMessage[] =
+    "The Quantity must be a number of 0 or more, below 1000000000000000, with at most one decimal separator";
 
 } // namespace Grantry

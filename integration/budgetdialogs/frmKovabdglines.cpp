@@ -54,6 +54,17 @@ bool HasEntry(const ListControl& list, const std::string& text) {
     return false;
 }
 
+// The code (Text2) of the employee or trade-group resource of exactly this name; false when the plan
+// has none.
+bool PersonResourceCode(const std::string& name, std::string& code) {
+    if (!App() || !IsPersonResourceName(name)) return false;
+    const msp::Resource resource = App()->ActiveProject().Resources().Item(name);
+    const bool found = Err().Number == 0 && resource && resource.Name() == name;
+    if (found) code = Trim(resource.Text2());
+    Err().Clear();
+    return found;
+}
+
 bool ReadFlagProperty(const char* name) {
     Variant value;
     if (!ReadDocumentProperty(name, value)) return false;
@@ -326,10 +337,8 @@ void frmKovabdglines::cmbCostObj_Validate(bool& /*Cancel*/) {
 
 void frmKovabdglines::cmbEmpTrg_Click() {
     SavedTask = SelectedTask;
-    if (cmbEmpTrg.ListIndex() >= 0) {
-        std::string name = Trim(cmbEmpTrg.Text());
-        LocateResource(name, EmpTrgCode);
-    }
+    // The resource of exactly the chosen name, not the first whose name contains it.
+    if (cmbEmpTrg.ListIndex() >= 0) PersonResourceCode(Trim(cmbEmpTrg.Text()), EmpTrgCode);
     Err().Clear();
     CheckInputData();
 }
@@ -361,15 +370,28 @@ void frmKovabdglines::cmdOK_Click() {
                        (linkIndex == kLinkIndexExists && PlanOwnsQuantities()) ||
                        (linkIndex == kLinkIndexExists && cmbEmpTrg.Text() != PreviousEmpTrgText);
     if (store) {
-        if (cmbCostType.Text().empty())
+        // A cost type typed rather than picked names none.
+        if (cmbCostType.Text().empty() || !HasEntry(cmbCostType, cmbCostType.Text()) || cmbCostType.ListIndex() < 0)
             return refuse("Please select a Cost Type for creating a Kova budget line", cmbCostType);
         // A new line needs a cost object from the list whoever owns the quantities: without one there
         // is nothing to name the line by and no charge-element task remembered to place it under.
         if (cmbCostObj.ListIndex() == -1 && LoadedLinkValue == 0)
             return refuse("Please select a Cost Object for creating a Kova budget line", cmbCostObj);
         const int costIndex = cmbCostType.ListIndex();
-        if (txtBudgetQuantity.Text().empty() && costIndex != kCostIndexLabor && costIndex != kCostIndexEquipment)
+        // An employee or trade group typed must be one of the plan's, by its whole name.
+        const std::string person = Trim(cmbEmpTrg.Text());
+        if (costIndex == kCostIndexLabor && !person.empty() && !PersonResourceCode(person, EmpTrgCode))
+            return refuse("Please Select a Valid Employee/TradeGroup.", cmbEmpTrg);
+        const bool quantityLine = costIndex != kCostIndexLabor && costIndex != kCostIndexEquipment;
+        if (txtBudgetQuantity.Text().empty() && quantityLine)
             return refuse("Please enter a quantity for creating the Kova budget line", txtBudgetQuantity);
+        // The quantity is stored in the user's own number form, whichever separator was typed.
+        double quantity = 0;
+        if (quantityLine && txtBudgetQuantity.Enabled) {
+            if (!ParseBudgetQuantity(txtBudgetQuantity.Text(), quantity))
+                return refuse(kInvalidQuantityMessage, txtBudgetQuantity);
+            txtBudgetQuantity.SetText(BudgetNumberText(quantity));
+        }
         // Only a new line can become an assignment; a line shown is stored where it is.
         if (optResAssgnt.Value() && LoadedLinkValue == 0)
             InsertAsResourceAssignment();
@@ -556,7 +578,7 @@ void frmKovabdglines::InsertAsResourceAssignment() {
         assignment.SetText4(txtBudgetLine.Text());
         assignment.SetText6(txtBudgetQuantity.Text());
         if (costIndex == kCostIndexMaterial || costIndex == kCostIndexSubcontracting || costIndex == kCostIndexSundry)
-            assignment.SetUnits(txtBudgetQuantity.Text());
+            assignment.SetUnits(Variant(BudgetNumberOfText(txtBudgetQuantity.Text())));
         else
             assignment.SetWork(240.0);
         assignment.SetText7(txtBudgetUnit.Text());

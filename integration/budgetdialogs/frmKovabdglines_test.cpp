@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "integration/budgetdialogs/BudgetDialogSupport.h"
 #include "integration/budgetdialogs/BudgetDialogTestSupport.h"
 #include "integration/core/BudgetLineDetailsCommand.h"
 #include "integration/core/CommandFrame.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/ScriptedUser.h"
+#include "platform/os/Locale.h"
+#include "platform/os/Registry.h"
 
 namespace Grantry {
 namespace {
@@ -269,6 +272,48 @@ TEST_F(BudgetLineDialog, AcceptingRefusesWhatCannotMakeALine) {
     }
 }
 
+TEST_F(BudgetLineDialog, TheLineTheDialogOpenedOnIsTheActiveRowAgainAfterALookUp) {
+    SetProperty("OwnershipChBSAndBudgQty", 1); // the linked line's cost object can be changed
+    for (msp::Task* opened : {&bolts, &piers}) {
+        WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M200 Concrete"), st::Click(T("cmdCancel"))});
+        Open(*opened, user, opened == &piers ? kNewBudgetLineTaskTag : "");
+        EXPECT_EQ(app->ActiveCell().Task(), *opened) << opened->Name();
+        EXPECT_EQ(Plan().CurrentView(), kKovaGanttView);
+    }
+}
+
+TEST_F(BudgetLineDialog, AQuantityThatIsNoNumberTheErpCanHoldIsRefused) {
+    for (const std::string& typed : {std::string("-5"), std::string("1.2.3"), std::string("--5"), std::string("."),
+                                     std::string(400, '9')}) {
+        SCOPED_TRACE(typed.substr(0, 10));
+        for (bool asSubtask : {true, false}) {
+            WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M100 Steel bolts"),
+                               st::Type(T("txtBudgetQuantity"), typed),
+                               st::Choose(T(asSubtask ? "optSubtask" : "optResAssgnt")), st::Click(T("cmdOK")),
+                               st::Answer(vbOK, kInvalidQuantityMessage), st::Click(T("cmdCancel"))});
+            Open(piers, user, kNewBudgetLineTaskTag);
+            EXPECT_EQ(piers.OutlineChildren().Count(), 0);
+            EXPECT_EQ(piers.Assignments().Count(), 0);
+        }
+    }
+}
+
+TEST_F(BudgetLineDialog, AQuantityIsReadWithEitherSeparatorAndStoredInTheUsersForm) {
+    ASSERT_TRUE(platform::os::RegistrySetString(platform::os::HKEY_CURRENT_USER, platform::os::kInternationalKey,
+                                                "sDecimal", ","));
+    for (const auto& [typed, value] : {std::pair<std::string, double>{"7.5", 7.5}, {"12,5", 12.5}}) {
+        SCOPED_TRACE(typed);
+        WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M100 Steel bolts"), st::Type(T("txtBudgetQuantity"), typed),
+                           st::Choose(T("optResAssgnt")), st::Click(T("cmdOK"))});
+        Open(piers, user, kNewBudgetLineTaskTag);
+        ASSERT_EQ(piers.Assignments().Count(), 1);
+        msp::Assignment a = piers.Assignments().Item(1);
+        EXPECT_DOUBLE_EQ(a.Units(), value);
+        EXPECT_EQ(a.Text6(), typed.substr(0, typed.size() - 2) + ",5");
+        a.Delete();
+    }
+}
+
 // ---- storing -------------------------------------------------------------------------------------
 
 TEST_F(BudgetLineDialog, ANewSubtaskGoesAfterTheLastDescendantOneLevelBelow) {
@@ -293,6 +338,43 @@ TEST_F(BudgetLineDialog, ANewLabourSubtaskGetsItsEmployee) {
     EXPECT_EQ(Fields(piers.OutlineChildren().Item(1)), "Rigging|2|LAB.P1.W02||||2||3|EMP.E200 Ole Dahl");
 }
 
+TEST_F(BudgetLineDialog, TheEmployeeIsTheResourceOfExactlyItsName) {
+    // A resource whose name contains the chosen one comes first in the plan.
+    Resource("EMP.E1 Annabel", "EMP.E9", "Annabel", "");
+    Resource("EMP.E1 Anna", "EMP.E1", "Anna", "");
+    WatchingUser user({st::Pick(T("cmbCostType"), "Labor"), st::Pick(T("cmbCostObj"), "LAB.W01 Welding"),
+                       st::Pick(T("cmbEmpTrg"), "EMP.E1 Anna"), st::Choose(T("optResAssgnt")), st::Click(T("cmdOK"))});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    ASSERT_EQ(piers.Assignments().Count(), 1);
+    msp::Assignment a = piers.Assignments().Item(1);
+    EXPECT_EQ(a.ResourceName() + "|" + a.Text13(), "EMP.E1 Anna|EMP.E1");
+}
+
+TEST_F(BudgetLineDialog, AnEmployeeTypedThatThePlanLacksIsRefusedAndTheDialogStays) {
+    const Step invalid = st::Answer(vbOK, "Please Select a Valid Employee/TradeGroup.");
+    for (bool asSubtask : {true, false}) {
+        SCOPED_TRACE(asSubtask ? "subtask" : "assignment");
+        WatchingUser user({st::Pick(T("cmbCostType"), "Labor"), st::Pick(T("cmbCostObj"), "LAB.W01 Welding"),
+                           st::Type(T("cmbEmpTrg"), "EMP.E100 Anna"), st::Choose(T(asSubtask ? "optSubtask" : "optResAssgnt")),
+                           invalid, st::Click(T("cmdOK")), invalid, st::Click(T("cmdCancel")), invalid});
+        Open(piers, user, kNewBudgetLineTaskTag);
+        EXPECT_EQ(piers.OutlineChildren().Count(), 0);
+        EXPECT_EQ(piers.Assignments().Count(), 0);
+    }
+}
+
+TEST_F(BudgetLineDialog, ACostTypeTypedRatherThanPickedIsRefused) {
+    const Step invalid = st::Answer(vbOK, "Please Select a Valid Cost Type.");
+    WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M100 Steel bolts"), st::Type(T("txtBudgetQuantity"), "3"),
+                       st::Type(T("cmbCostType"), "Materials"), st::Choose(T("optSubtask")), invalid,
+                       st::Click(T("cmdOK")),
+                       st::Answer(vbOK, "Please select a Cost Type for creating a Kova budget line"),
+                       st::Click(T("cmdCancel")), invalid});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    EXPECT_EQ(piers.OutlineChildren().Count(), 0);
+    EXPECT_EQ(piers.Assignments().Count(), 0);
+}
+
 TEST_F(BudgetLineDialog, ANewMaterialAssignmentMakesTheTaskFixedWork) {
     piers.SetMilestone(true);
     WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M100 Steel bolts"), st::Type(T("txtBudgetQuantity"), "40"),
@@ -300,6 +382,8 @@ TEST_F(BudgetLineDialog, ANewMaterialAssignmentMakesTheTaskFixedWork) {
     Open(piers, user, kNewBudgetLineTaskTag);
     EXPECT_EQ(piers.Type(), 2);
     EXPECT_FALSE(piers.Milestone());
+    // A milestone has no work: the task is given a minute of it, so that it stays no milestone.
+    EXPECT_DOUBLE_EQ(piers.Work(), 1);
     ASSERT_EQ(piers.Assignments().Count(), 1);
     msp::Assignment a = piers.Assignments().Item(1);
     EXPECT_EQ(a.ResourceName(), "MAT.M100 Steel bolts");

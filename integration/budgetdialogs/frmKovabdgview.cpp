@@ -159,7 +159,7 @@ void frmKovabdgview::fill_array_budget_details() {
                     }
                 }
             }
-            r.Quantity = Val(child.Text6());
+            r.Quantity = BudgetNumberOfText(child.Text6());
             r.Unit = Trim(child.Text7());
             r.Kind = kSubtask;
             r.Task = child;
@@ -406,15 +406,24 @@ void frmKovabdgview::cmdSave_Click() {
     const std::string link = cmbLnkType.Text();
     if (link.empty()) return refuse("Please select a link type", cmbLnkType);
     if (link == kCreate || link == kLinkExists) {
-        if (cmbCostType.Text().empty())
+        // A cost type typed rather than picked names none.
+        if (cmbCostType.Text().empty() || cmbCostType.ListIndex() < 0)
             return refuse("Please select a Cost Type for creating a Kova budget line", cmbCostType);
         if (cmbCostObj.Text().empty())
             return refuse("Please select a Cost Object for creating a Kova budget line", cmbCostObj);
         const int costIndex = cmbCostType.ListIndex();
         if (costIndex == kCostIndexLabor && optResAssgnt.Value() && cmbEmpTrg.Text().empty())
             return refuse("Please enter an Employee or Trade Group", cmbEmpTrg);
-        if (txtBudgetQuantity.Text().empty() && costIndex != kCostIndexLabor && costIndex != kCostIndexEquipment)
+        const bool quantityLine = costIndex != kCostIndexLabor && costIndex != kCostIndexEquipment;
+        if (txtBudgetQuantity.Text().empty() && quantityLine)
             return refuse("Please enter a quantity for creating the Kova budget line", txtBudgetQuantity);
+        // The quantity is stored in the user's own number form, whichever separator was typed.
+        double quantity = 0;
+        if (quantityLine && txtBudgetQuantity.Enabled) {
+            if (!ParseBudgetQuantity(txtBudgetQuantity.Text(), quantity))
+                return refuse(kInvalidQuantityMessage, txtBudgetQuantity);
+            txtBudgetQuantity.SetText(BudgetNumberText(quantity));
+        }
     }
     save_current_details();
     Err().Clear();
@@ -426,6 +435,8 @@ void frmKovabdgview::find_old_assignment_in_array(const std::string& costObject,
     const bool labour = cmbCostType.ListIndex() == kCostIndexLabor;
     for (int32_t i = 0; i <= LastIndex; ++i) {
         const BudgetLineRecord& r = Records[static_cast<size_t>(i)];
+        // A subtask's cost object and name can read as a resource's name: only assignments clash.
+        if (r.Kind != kAssignment) continue;
         if (labour ? Trim(r.EmpTrg) == Trim(empTrg) : Trim(r.CostObject) == Trim(costObject)) {
             index = i;
             return;
@@ -447,7 +458,11 @@ void frmKovabdgview::save_current_details() {
     if (r.Kind == kSubtask) {
         msp::Task& task = r.Task;
         task.SetText2(costType);
-        if (!code.empty()) task.SetText3(code);
+        // Another cost object brings its own unit along.
+        if (!code.empty()) {
+            task.SetText3(code);
+            task.SetText7(txtBudgetUnit.Text());
+        }
         if (!CostObjectDescription.empty()) task.SetName(Trim(CostObjectDescription));
         task.SetText6(txtBudgetQuantity.Text());
         Err().Clear();
@@ -463,7 +478,10 @@ void frmKovabdgview::save_current_details() {
         }
     } else {
         r.Assignment.SetText2(costType);
-        if (!code.empty()) r.Assignment.SetText3(code);
+        if (!code.empty()) {
+            r.Assignment.SetText3(code);
+            r.Assignment.SetText7(txtBudgetUnit.Text());
+        }
         Err().Clear();
         SaveAssignmentLine(r);
     }
@@ -490,7 +508,8 @@ void frmKovabdgview::save_current_details() {
     r.CostObject = cmbCostObj.Text();
     r.LinkType = linkValue;
     r.BudgetLine = number;
-    r.Quantity = Val(txtBudgetQuantity.Text());
+    r.Quantity = BudgetNumberOfText(txtBudgetQuantity.Text());
+    r.Unit = txtBudgetUnit.Text();
     r.EmpTrg = cmbEmpTrg.Text();
 }
 
@@ -573,7 +592,7 @@ void frmKovabdgview::UpdateAssignmentInPlace(msp::Assignment& a) {
     const int costIndex = cmbCostType.ListIndex();
     // A labour or equipment line keeps the work it has: its quantity follows that work.
     if (!FollowsWork(costIndex + 1)) {
-        a.SetUnits(Val(txtBudgetQuantity.Text()));
+        a.SetUnits(BudgetNumberOfText(txtBudgetQuantity.Text()));
         a.SetText6(txtBudgetQuantity.Text());
     }
     if (!CostObjectDescription.empty()) a.SetText11(CostObjectDescription);

@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "integration/budgetdialogs/BudgetDialogSupport.h"
 #include "integration/budgetdialogs/BudgetDialogTestSupport.h"
 #include "integration/budgetdialogs/frmKovabdglines.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/os/Locale.h"
+#include "platform/os/Registry.h"
 
 namespace Grantry {
 namespace {
@@ -441,6 +444,103 @@ TEST_F(BudgetLineBrowser, AResourceAnotherAssignmentHasTurnsBothLinesIntoSubtask
     // Both records now show subtasks.
     EXPECT_TRUE(user.sights.back().option.at("optSubtask"));
     EXPECT_EQ(user.sights.back().text.at("cmbCostObj"), "EQP.CR30 Excavator");
+}
+
+TEST_F(BudgetLineBrowser, AClashIsLookedForAmongTheAssignmentsOnly) {
+    // A crane subtask whose cost object and name read as the crane resource's name.
+    msp::Task craneLine = Plan().Tasks().Add("Crane", piers.Id());
+    craneLine.SetOutlineLevel(3);
+    craneLine.SetText2("3");
+    craneLine.SetText3("EQP.CR20");
+    craneLine.SetText4("2");
+    craneLine.SetText8("3");
+    craneLine.SetWork(200.0 * 60);
+    msp::Assignment excavator = Assign(deck, "EQP.CR30 Excavator", "3", "EQP.CR30", "7", "3");
+    excavator.SetWork(24.0 * 60);
+    // The excavator line takes the crane, which the crane assignment has: both become subtasks. Then
+    // the crane subtask is given the excavator.
+    WatchingUser user({st::Click(T("BottomBL")), st::Pick(T("cmbCostObj"), "EQP.CR20 Crane"), st::Click(T("cmdSave")),
+                       st::Click(T("TopBL")), st::Click(T("NextBL")), st::Click(T("NextBL")),
+                       st::Pick(T("cmbCostObj"), "EQP.CR30 Excavator"), st::Click(T("cmdSave")),
+                       st::Click(T("cmdclose"))});
+    Open(deck, user);
+    EXPECT_EQ(user.sights[6].text.at("txtBudgetLine"), "2");
+    EXPECT_EQ(craneLine.Text3() + "|" + craneLine.Text4() + "|" + craneLine.Name(), "EQP.CR30|2|Excavator");
+    EXPECT_DOUBLE_EQ(craneLine.Work(), 200.0 * 60);
+    // The crane assignment's own subtask keeps its cost object, number and work.
+    int crane4 = 0;
+    for (msp::Task t : deck.OutlineChildren()) {
+        if (t.Text4() != "4") continue;
+        ++crane4;
+        EXPECT_EQ(t.Text3(), "EQP.CR20");
+        EXPECT_DOUBLE_EQ(t.Work(), 960);
+    }
+    EXPECT_EQ(crane4, 1);
+}
+
+TEST_F(BudgetLineBrowser, AnotherCostObjectBringsItsUnit) {
+    WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M200 Concrete"), st::Click(T("cmdSave")),
+                       st::Click(T("NextBL")), st::Click(T("NextBL")), st::Click(T("NextBL")),
+                       st::Pick(T("cmbCostObj"), "MAT.M100 Steel bolts"), st::Click(T("cmdSave")),
+                       st::Click(T("TopBL")), st::Click(T("cmdclose"))});
+    Open(deck, user);
+    EXPECT_EQ(bolts.Text3() + "|" + bolts.Text7(), "MAT.M200|M3");
+    msp::Assignment moved = AssignmentOf(deck, "MAT.M100 Steel bolts");
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved.Text3() + "|" + moved.Text7(), "MAT.M100|PCS");
+    EXPECT_EQ(user.sights.back().text.at("txtBudgetUnit"), "M3"); // the record shows it again
+}
+
+TEST_F(BudgetLineBrowser, LabourAndEquipmentChosenForANewLineTakeNoQuantity) {
+    // The material assignment made in the plan, the ERP owning the quantities: its box is open.
+    WatchingUser user({st::Click(T("NextBL")), st::Click(T("NextBL")), st::Click(T("NextBL")),
+                       st::Pick(T("cmbCostType"), "Equipment"), st::Pick(T("cmbCostType"), "Sundry"),
+                       st::Pick(T("cmbCostType"), "Labor"), st::Pick(T("cmbCostType"), "Subcontracting"),
+                       st::Click(T("cmdclose"))});
+    Open(deck, user);
+    std::vector<bool> open;
+    for (size_t i = 3; i < user.sights.size(); ++i) open.push_back(user.sights[i].enabled.at("txtBudgetQuantity"));
+    EXPECT_THAT(open, ElementsAre(true, false, true, false, true));
+}
+
+TEST_F(BudgetLineBrowser, AQuantityIsReadAndWrittenInTheUsersNumberForm) {
+    ASSERT_TRUE(platform::os::RegistrySetString(platform::os::HKEY_CURRENT_USER, platform::os::kInternationalKey,
+                                                "sDecimal", ","));
+    // The plan owns the quantities: the linked subtask saved as it opened, then typed with a period.
+    SetProperty("OwnershipChBSAndBudgQty", 2);
+    bolts.SetText6("85,5");
+    WatchingUser user({st::Click(T("cmdSave")), st::Type(T("txtBudgetQuantity"), "9.25"), st::Click(T("cmdSave")),
+                       st::Click(T("cmdclose"))});
+    Open(deck, user);
+    EXPECT_EQ(user.sights[0].text.at("txtBudgetQuantity"), "85,5");
+    EXPECT_EQ(user.sights[1].text.at("txtBudgetQuantity"), "85,5"); // the first save kept it
+    EXPECT_EQ(bolts.Text6(), "9,25");
+    // The ERP owns them: the material assignment made in the plan takes its units so.
+    SetProperty("OwnershipChBSAndBudgQty", 1);
+    WatchingUser second({st::Click(T("NextBL")), st::Click(T("NextBL")), st::Click(T("NextBL")),
+                         st::Type(T("txtBudgetQuantity"), "7.5"), st::Click(T("cmdSave")), st::Click(T("cmdclose"))});
+    Open(deck, second);
+    EXPECT_DOUBLE_EQ(steel.Units(), 7.5);
+    EXPECT_EQ(steel.Text6(), "7,5");
+}
+
+TEST_F(BudgetLineBrowser, AQuantityThatIsNoNumberTheErpCanHoldIsRefused) {
+    for (const std::string& typed : {std::string("-5"), std::string("1.2.3"), std::string("--5"), std::string("."),
+                                     std::string(400, '9')}) {
+        SCOPED_TRACE(typed.substr(0, 10));
+        SetProperty("OwnershipChBSAndBudgQty", 2);
+        WatchingUser user({st::Type(T("txtBudgetQuantity"), typed), st::Click(T("cmdSave")),
+                           st::Answer(vbOK, kInvalidQuantityMessage), st::Click(T("cmdclose"))});
+        Open(deck, user);
+        EXPECT_EQ(bolts.Text6(), "12");
+        SetProperty("OwnershipChBSAndBudgQty", 1);
+        WatchingUser second({st::Click(T("NextBL")), st::Click(T("NextBL")), st::Click(T("NextBL")),
+                             st::Type(T("txtBudgetQuantity"), typed), st::Click(T("cmdSave")),
+                             st::Answer(vbOK, kInvalidQuantityMessage), st::Click(T("cmdclose"))});
+        Open(deck, second);
+        EXPECT_EQ(steel.Text6(), "5");
+        EXPECT_DOUBLE_EQ(steel.Units(), 5);
+    }
 }
 
 TEST_F(BudgetLineBrowser, MoreOfTheSingleLineDialogOpensTheBrowser) {

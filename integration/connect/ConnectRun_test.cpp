@@ -249,6 +249,25 @@ TEST_F(ConnectRunTest, WithoutTypeTransfersOrStructureTheDefaultsHold) {
     EXPECT_THAT(LogText(), ::testing::Not(HasSubstr("Transferring Standard Charge Elements")));
 }
 
+// A resource kind chosen alone lands in its own property and in no other.
+TEST_F(ConnectRunTest, AResourceKindChosenAloneIsWrittenToItsOwnPropertyOnly) {
+    const char* properties[] = {
+        "KovaTransferEquipment",        "KovaTransferTradegroup",           "KovaTransferEmployee",
+        "KovaTransferItem",             "KovaTransferLabor",                "KovaTransferSubcontracting",
+        "KovaTransferSundry",           "KovaTransferStandardChargeElement", "KovaTransferProjectEquipment",
+        "KovaTransferProjectItem",      "KovaTransferProjectLabor",         "KovaTransferProjectSubcontracting",
+        "KovaTransferProjectSundry"};
+    const int chosen = 11;
+    // The kinds the ERP's planning parameters choose are taken away, the project subcontracting chosen.
+    std::vector<platform::forms::Step> steps = {st::PickTab("frmConnectProject.tsrConnect", "&Resources")};
+    for (int item : {0, 4, 7, 8, 10, chosen}) steps.push_back(st::Pick("frmConnectProject.lstResources", item));
+    steps.push_back(st::Click(kConnect));
+    ScriptedUser user(steps);
+    Run(user);
+    EXPECT_EQ(failure, 0) << Err().Description;
+    for (int i = 0; i < 13; ++i) EXPECT_EQ(Property(properties[i]), i == chosen ? "True" : "False") << properties[i];
+}
+
 TEST_F(ConnectRunTest, ANodeTheStructureRefusesStartsNoRun) {
     ScriptedUser user({st::Type("frmConnectProject.txtConnectionNode", "BLD"), st::Click(kConnect),
                        st::Click("frmConnectProject.cmdCancel")});

@@ -97,6 +97,9 @@ void KovaMSP::BudgetLineDetails() {
             ShowLineDialog(kNewBudgetLineTaskTag);
         else
             MsgBox(kNoAddingMessage, vbOKOnly, kMessageTitle);
+    } else if (gantt && Trim(task.Text8()).empty()) {
+        // Neither a charge element nor a budget line: the dialog would store a line on a plain task.
+        MsgBox(kInvalidTaskMessage, vbOKOnly + vbExclamation, kMessageTitle);
     } else if (gantt) {
         ShowLineDialog("");
     } else {

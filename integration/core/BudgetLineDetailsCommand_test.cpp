@@ -160,6 +160,23 @@ TEST_F(BudgetLineDetailsTest, RefusesWithItsMessage) {
     }
 }
 
+TEST_F(BudgetLineDetailsTest, APlainTaskBelowAChargeElementIsRefusedInTheGanttView) {
+    msp::Task prep = Plan().Tasks().Add("Prep work", 4);
+    prep.SetOutlineLevel(3);
+    prep.SetWork(automation::Variant(40.0 * 60));
+    std::vector<std::string> boxes = Run(kKovaGanttView, prep.Id(), {st::Answer(platform::forms::vbOK)});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], std::string(kMessageTitle) +
+                            ": An Invalid Task has been selected\r\n\r\nPlease Select a Charge Element Task to "
+                            "insert a Budget Line Task\r\nor Select a Budget Line Task to View / Modify ");
+    EXPECT_TRUE(shown.empty());
+    EXPECT_DOUBLE_EQ(prep.Work(), 40.0 * 60);
+    // The browser shows the lines of its charge element, as for any task below one.
+    shown.clear();
+    EXPECT_TRUE(Run(kKovaBudgetView, prep.Id(), {}).empty());
+    EXPECT_EQ(shown, std::vector<std::string>{"browser Prep work"});
+}
+
 TEST_F(BudgetLineDetailsTest, APlanWithoutBudgetCombinationTakesNoNewLines) {
     Plan().CustomDocumentProperties().Item("KovaProjectBudgetCombination").Delete();
     std::vector<std::string> boxes = Run(kKovaGanttView, 2, {st::Answer(platform::forms::vbOK)});
