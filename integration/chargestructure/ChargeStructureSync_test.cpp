@@ -17,6 +17,7 @@
 #include "integration/chargestructure/ChargeElementPlacement.h"
 #include "integration/core/CommandFrame.h"
 #include "integration/chargestructure/ChargeStructureTestSupport.h"
+#include "integration/chargestructure/SendChargeStructure.h"
 #include "integration/core/PlanLayoutTestSupport.h"
 #include "platform/automation/Variant.h"
 #include "platform/forms/ScriptedUser.h"
@@ -279,6 +280,30 @@ TEST_P(RelinkedMilestoneTest, AMilestoneRelinkedToASiblingMovesAndNamesItsNewEle
         ASSERT_EQ(before.Count(), 1);
         EXPECT_EQ(before.Item(1).Text1(), "BR12");
     }
+    // The old link no longer holds it back: it keeps the ERP's date.
+    EXPECT_EQ(milestone.Start(), Date::FromParts(2024, 4, 26, 17));
+}
+
+// Once the plan owns the structure, what it sends keeps the ERP's relink: the milestone's parent code
+// is the element it was relinked to.
+TEST_P(RelinkedMilestoneTest, TheRelinkSurvivesTheStructureSentOnceThePlanOwnsIt) {
+    SetOption("MilestoneAsSubtask", GetParam());
+    Change(R"([{"op": "change", "id": "BRM1", "linked": "BR12", "parent": "BR12"}])");
+    ASSERT_TRUE(Sync());
+    SetOption("KovaTransferChargeStructure", false);
+    SendChargeStructureToKova("BR");
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    KovaDataObjects::KovaProjectData data;
+    data.ProjectCode = "BRIDGE";
+    data.Plan = "MAIN";
+    data.getChBSFromKova(BOIConnector, "BR");
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    ASSERT_TRUE(data.ChargeElements);
+    std::map<std::string, std::string> parents;
+    for (const auto& ce : *data.ChargeElements)
+        parents[KovaDataObjects::Trim(ce->CECode)] = KovaDataObjects::Trim(ce->CEParent);
+    EXPECT_EQ(parents["BRM1"], "BR12");
+    EXPECT_EQ(parents["BR12"], "BR10");
 }
 INSTANTIATE_TEST_SUITE_P(MilestoneAsSubtask, RelinkedMilestoneTest, ::testing::Bool());
 

@@ -193,6 +193,17 @@ void FillTaskFromKovaCE(msp::Task& task, const KovaCE& ce, bool milestoneAsSubta
     task.SetNumber20(task.PercentComplete());
 }
 
+namespace {
+
+// The lag of the link is worked out so that the milestone lands on its own date; a schedule that has
+// not yet applied the lag leaves it on the parent's start or finish. A date inside the parent's span is
+// the one the link holds, so the milestone takes it at once.
+void KeepDateTheLagGives(msp::Task& m, msp::Task& p, const Date& d) {
+    if (m.Start() != d && d >= p.Start() && d <= p.Finish()) m.SetStart(d);
+}
+
+} // namespace
+
 void ScheduleMilestoneAfterParent(msp::Task& m, msp::Task& p, const Date& d) {
     if (!MSProjectApplication) return Err().Raise(platform::automation::errors::ObjectNotSet);
     msp::Application& app = *MSProjectApplication;
@@ -210,6 +221,7 @@ void ScheduleMilestoneAfterParent(msp::Task& m, msp::Task& p, const Date& d) {
             m.SetStart(pFinish);
             const double lag = -ConvertDurationUnits(app.DateDifference(d, pFinish));
             m.LinkPredecessors(p, msp::pjFinishToFinish, Variant(CStr(Variant(lag))));
+            KeepDateTheLagGives(m, p, d);
             const Date mStart = m.Start();
             if (p.Finish() == mStart)
                 m.SetConstraintDate(Variant(mStart));
@@ -219,6 +231,7 @@ void ScheduleMilestoneAfterParent(msp::Task& m, msp::Task& p, const Date& d) {
             m.SetStart(pStart);
             const double lag = ConvertDurationUnits(app.DateDifference(pStart, d));
             m.LinkPredecessors(p, msp::pjStartToStart, Variant(CStr(Variant(lag))));
+            KeepDateTheLagGives(m, p, d);
             const Date mStart = m.Start();
             if (p.Start() == mStart)
                 m.SetConstraintDate(Variant(mStart));
