@@ -239,6 +239,36 @@ TEST_F(BudgetLinesTest, ALineSkippedForAPendingFailureWaitsForTheNextRun) {
     EXPECT_TRUE(Holder("A200_1_1"));
 }
 
+TEST_F(BudgetLinesTest, ALineDatedOutsideThePlansDatesIsLoggedAndWaits) {
+    // A material subtask and a crane assignment, each with a start or a finish the plan cannot hold.
+    struct Case {
+        int costType, seq;
+        const char *column, *value, *logged;
+    };
+    const Case cases[] = {
+        {1, 1, "start_ts", "19700101080000", "Budget line 1 linked to the ChargeElement &A100 is not created in "
+                                               "MS Project: its start 1970-01-01 08:00:00 is outside the dates"},
+        {3, 6, "finish_ts", "22000101170000", "Budget line 6 linked to the ChargeElement &A100 is not created in "
+                                                "MS Project: its finish 2200-01-01 17:00:00 is outside the dates"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column);
+        erp.Open()->Exec(std::string("UPDATE budget_line SET ") + c.column + " = '" + c.value +
+                         "' WHERE ce_id = 'A100' AND seq_no = " + std::to_string(c.seq));
+    }
+    CreateBudgetLineTasksFromKova(true, true, false, true, true);
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    const std::string log = LogText();
+    for (const Case& c : cases) EXPECT_THAT(log, HasSubstr(c.logged));
+    EXPECT_FALSE(Holder("A100_1_1"));
+    for (const msp::Assignment& a : a100.Assignments().Snapshot()) EXPECT_NE(a.Text(20), "A100_3_6");
+    // Both wait for the next run; the others are placed.
+    EXPECT_TRUE(Holder("A100_2_2"));
+    EXPECT_THAT(ErpLinks(), HasSubstr("A100_1_1=2:"));
+    EXPECT_THAT(ErpLinks(), HasSubstr("A100_3_6=2:"));
+    EXPECT_THAT(ErpLinks(), HasSubstr("A100_3_9=" + std::string(kPlaced)));
+}
+
 TEST_F(BudgetLinesTest, WithoutTheLabourFileEveryLabourLineLacksItsCostObject) {
     std::filesystem::remove(GetLcoFilePath());
     CreateBudgetLineTasksFromKova(true, false, true, true, true);

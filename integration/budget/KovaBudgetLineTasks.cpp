@@ -24,6 +24,7 @@
 #include "platform/automation/Variant.h"
 #include "platform/forms/Form.h"
 #include "platform/msproject/MSProject.h"
+#include "platform/msproject/Model.h"
 #include "platform/os/FixedRecord.h"
 #include "platform/os/Locale.h"
 #include "platform/os/RandomFile.h"
@@ -406,6 +407,16 @@ namespace {
 // The run's budget object, for the length of CreateBudgetLineTasksFromKova.
 std::shared_ptr<KovaBudget> RunBudget;
 
+// Why the plan cannot take a line's dates, or nothing: a date the planning program does not schedule
+// would be refused half-way through placing the line.
+std::string RefusedLineDates(const Date& start, const Date& finish) {
+    for (const auto& [what, d] : {std::pair<const char*, const Date&>{"start", start}, {"finish", finish}})
+        if (!d.IsZero() && !msp::detail::IsScheduleDate(d))
+            return std::string("its ") + what + " " + msp::detail::ShownDate(d) +
+                   " is outside the dates Microsoft Project schedules " + msp::detail::kScheduleDatesText + ".";
+    return {};
+}
+
 // Puts the ERP line back to waiting, so that the next run offers it again.
 void ReturnToWaiting(KovaBudget& budget, const std::string& costType, const std::string& chargeElement,
                      const std::string& lineNumber) {
@@ -501,6 +512,12 @@ void CreateBudgetLineTasksFromKova(bool materialAsSubTask, bool laborAsSubTask, 
             continue;
         }
         if (line->CostType < 1 || line->CostType > 5) {
+            ReturnToWaiting(*RunBudget, costType, chargeElement, lineNumber);
+            continue;
+        }
+        if (const std::string refused = RefusedLineDates(line->StartDate, line->FinishDate); !refused.empty()) {
+            PrintLog("Budget line " + lineNumber + " linked to the ChargeElement &" +
+                     StripCodePrefix(chargeElement, false) + " is not created in MS Project: " + refused);
             ReturnToWaiting(*RunBudget, costType, chargeElement, lineNumber);
             continue;
         }

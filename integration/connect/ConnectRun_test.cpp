@@ -268,6 +268,27 @@ TEST_F(ConnectRunTest, AResourceKindChosenAloneIsWrittenToItsOwnPropertyOnly) {
     for (int i = 0; i < 13; ++i) EXPECT_EQ(Property(properties[i]), i == chosen ? "True" : "False") << properties[i];
 }
 
+class ConnectRunStartTest : public ConnectRunTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(ConnectRunStartTest, AProjectStartThePlanCannotHoldIsLoggedAndTheConnectGoesOn) {
+    const auto [stamp, start] = GetParam();
+    erp.Open()->Exec(std::string("UPDATE project SET start_ts = '") + stamp + "' WHERE project_id = 'BRIDGE'");
+    const platform::automation::Date before = Plan().Start();
+    ScriptedUser user({st::Click(kConnect)});
+    Run(user);
+    EXPECT_EQ(failure, 0) << Err().Description;
+    EXPECT_EQ(Plan().Start(), before);
+    EXPECT_THAT(LogText(), HasSubstr(std::string("The start ") + start +
+                                     " of Kova Project BRIDGE is outside the dates Microsoft Project "
+                                     "schedules (1984-01-01 to 2149-12-31); the plan keeps its own start."));
+    EXPECT_EQ(calls.startWhenBuilding, std::make_optional(before));
+    EXPECT_EQ(Property("KovaProject"), "BRIDGE");
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, ConnectRunStartTest, ::testing::Values(std::pair{"19500102080000", "1950-01-02 08:00:00"},
+                                           std::pair{"22000301080000", "2200-03-01 08:00:00"}),
+                         [](const auto& info) { return "Year" + std::string(info.param.first).substr(0, 4); });
+
 TEST_F(ConnectRunTest, ANodeTheStructureRefusesStartsNoRun) {
     ScriptedUser user({st::Type("frmConnectProject.txtConnectionNode", "BLD"), st::Click(kConnect),
                        st::Click("frmConnectProject.cmdCancel")});

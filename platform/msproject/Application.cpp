@@ -262,8 +262,25 @@ void ClosePlan(AppState& s, const std::shared_ptr<PlanData>& p, int32_t save) {
 
 } // namespace
 
+namespace {
+// Runs a save, counting it when it fails.
+template <class F> void CountedSave(AppState& s, F&& save) {
+    try {
+        save();
+    } catch (const automation::AutomationError& e) {
+        ++s.failedSaves;
+        s.lastSaveFailure = e.description;
+        throw;
+    } catch (const std::exception& e) {
+        ++s.failedSaves;
+        s.lastSaveFailure = e.what();
+        throw;
+    }
+}
+} // namespace
+
 void Application::FileSave() {
-    Guard([&] { SavePlan(*state_, state_->Active()); });
+    Guard([&] { CountedSave(*state_, [&] { SavePlan(*state_, state_->Active()); }); });
 }
 
 void Application::FileSaveAs(const std::string& Name, const std::string& FormatID) {
@@ -271,8 +288,15 @@ void Application::FileSaveAs(const std::string& Name, const std::string& FormatI
         auto& p = state_->Active();
         if (!FormatID.empty() && !SameText(FormatID, "MSProject.MPP"))
             Fail(kAppError, "The file format " + FormatID + " is not supported.");
-        SaveTo(*state_, p, Name);
+        CountedSave(*state_, [&] { SaveTo(*state_, p, Name); });
     });
+}
+
+int32_t Application::FailedSaves() const {
+    return state_->failedSaves;
+}
+std::string Application::LastSaveFailure() const {
+    return state_->lastSaveFailure;
 }
 
 void Application::FileClose(int32_t Save) {

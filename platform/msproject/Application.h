@@ -102,6 +102,10 @@ public:
     void FileOpen(const std::string& Name, bool ReadOnly = false); // missing file: 1004
     void FileSave();
     void FileSaveAs(const std::string& Name, const std::string& FormatID = "MSProject.MPP");
+    // How many saves (FileSave, FileSaveAs) have failed since the program started, and the reason of the
+    // last: a caller that goes on after a failed save can still tell its user.
+    int32_t FailedSaves() const;
+    std::string LastSaveFailure() const;
     void FileClose(int32_t Save = pjPromptSave);
     void FileCloseAll(int32_t Save = pjPromptSave);
     // Ends the program: writes the global template whatever the argument, closes every plan.

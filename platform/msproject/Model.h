@@ -412,6 +412,8 @@ struct AppState {
     std::string version = "11.0";
     std::string decimalSeparator = ".", am = "AM", pm = "PM";
     std::function<std::optional<std::string>(PlanData&)> saveAsPrompt;
+    int32_t failedSaves = 0;
+    std::string lastSaveFailure;
     std::function<bool(const std::string&)> alertPrompt;
     std::function<void(PlanData&)> projectActivated;
     int32_t alertsShown = 0;

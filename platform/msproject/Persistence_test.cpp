@@ -367,6 +367,10 @@ TEST_F(Persistence, ValuesTheReaderRefusesAreRefusedWhenSet) {
     Plan().SetStart(Date::FromParts(1900, 1, 1));
     EXPECT_NE(Err().Description.find("is outside"), std::string::npos) << Err().Description;
     Err().Clear();
+    app->ProjectSummaryInfo({.Start = in2200});
+    EXPECT_NE(Err().Description.find("The date 2200-01-01 00:00:00 is outside"), std::string::npos)
+        << Err().Description;
+    Err().Clear();
     EXPECT_GT(Plan().Start().Serial(), Date::FromParts(1984, 1, 1).Serial());
 
     const fs::path file = Folder() / "Edited.mpp";

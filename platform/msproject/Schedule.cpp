@@ -73,6 +73,10 @@ Date Application::DateAdd(const Date& StartDate, const Variant& Duration, const 
 void Application::ProjectSummaryInfo(const ProjectSummaryInfoArgs& a) {
     Guard([&] {
         auto& p = state_->Active();
+        // Nothing changes when the start is one the plan file could not hold.
+        if (a.Start && !IsScheduleDate(*a.Start))
+            Fail(kAppError, "The date " + ShownDate(*a.Start) + " is outside the dates the program schedules " +
+                                kScheduleDatesText + ".");
         if (a.Calendar) {
             auto c = CalendarNamed(p, *a.Calendar);
             if (!c) Fail(kAppError, "There is no base calendar \"" + *a.Calendar + "\".");

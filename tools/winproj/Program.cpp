@@ -193,7 +193,14 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
                     break;
                 }
                 if (step.kind == CommandLine::Step::Run) {
+                    // The integration goes on after a save that failed; the run did not end as it should.
+                    const int32_t failedSaves = host.app().FailedSaves();
                     host.RunMacro(step.value);
+                    if (host.app().FailedSaves() > failedSaves) {
+                        err << "winproj: " << step.value
+                            << " could not save the plan: " << host.app().LastSaveFailure() << "\n";
+                        status = 1;
+                    }
                     continue;
                 }
                 host.app().SelectRow(static_cast<int32_t>(std::strtol(step.value.c_str(), nullptr, 10)), false);

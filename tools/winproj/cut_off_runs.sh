@@ -3,7 +3,8 @@
 # of a synchronisation is lost after the ERP made the plan's new line (the plan file is put back as it
 # was, as a killed run leaves it); the next synchronisation finds the line instead of making it again.
 # 2: a plan held by another planning program opens read-only, and a plan whose file is read-only cannot
-# be saved: every command that changes the ERP says why and sends nothing. 3: a charge-element file that
+# be saved: every command that changes the ERP says why and sends nothing, and a scripted command whose
+# save fails ends as failed. 3: a charge-element file that
 # cannot be written ends the run as failed, naming the file. 4: the prompt refuses a date the plan file
 # cannot hold, and the plan saved after it opens again. 5: kova-erp refuses a project that starts after
 # it finishes.
@@ -69,6 +70,13 @@ exec 3>&-
 wait "$holder" || true
 chmod a-w Bridge.mpp
 refuse "its file cannot be written" "" SynchronizeBudgetSchedule DisconnectProject
+# A command that changes only the plan runs, and its scripted run says the save failed.
+echo 'box No contains "Would you like to view it now?"' >master.script
+if "$winproj" --script master.script Bridge.mpp --run SynchronizeMasterData >/dev/null 2>master.err; then
+    fail "a scripted run whose plan could not be saved ended as done"
+fi
+grep -q 'SynchronizeMasterData could not save the plan: The file .*Bridge.mpp" could not be saved' master.err ||
+    fail "the scripted run did not say why it failed: $(cat master.err)"
 chmod u+w Bridge.mpp
 
 # 3. The charge-element file cannot be written: the run names it and ends as failed.
