@@ -19,6 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bench/common/BenchOutputs.h"
+#include "bench/common/LargeSeed.h"
 #include "dataobjects/ClassRegistration.h"
 #include "dataobjects/KovaProjectData.h"
 #include "integration/budget/KovaUpdateBudgetSchedule.h"
@@ -54,44 +55,12 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-constexpr int kPerAccount = 50; // work packages and one milestone per cost account
-
-std::string Numbered(const char* format, int a, int b = 0) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, format, a, b);
-    return buffer;
-}
-std::string Account(int a) {
-    return Numbered("A%03d", a);
-}
-std::string Package(int a, int p) {
-    return Numbered("P%03d%02d", a, p);
-}
-
-Json Element(const std::string& id, const std::string& description, int type, const std::string& parent) {
-    Json e = {{"id", id}, {"description", description}, {"type", type},
-              {"start", "2025-01-06 08:00"}, {"finish", "2025-03-28 17:00"}};
-    if (!parent.empty()) e["parent"] = parent;
-    return e;
-}
-
-// A top element, then cost accounts with their work packages, until `count` elements.
-Json Seed(int count) {
-    Json elements = Json::array();
-    elements.push_back(Element("TOP", "Large project", 1, ""));
-    for (int a = 1; static_cast<int>(elements.size()) < count; ++a) {
-        elements.push_back(Element(Account(a), "Cost account " + std::to_string(a), 2, "TOP"));
-        for (int p = 1; p < kPerAccount && static_cast<int>(elements.size()) < count; ++p)
-            elements.push_back(Element(Package(a, p), "Work package " + std::to_string(p), 4, Account(a)));
-    }
-    return {{"release", "tt7.1_a"},
-            {"company", {{"number", 7}}},
-            {"projects",
-             {{{"id", "LARGE"},
-               {"description", "Large"},
-               {"leadingPlan", "MAIN"},
-               {"plans", {{{"id", "MAIN"}, {"topChargeElement", "TOP"}, {"chargeElements", elements}}}}}}}};
-}
+using bench::Account;
+using bench::Element;
+using bench::kPerAccount;
+using bench::Numbered;
+using bench::Package;
+using bench::Seed;
 
 // `changed` changes in four equal kinds, spread over the accounts; each round changes other packages.
 Json Changes(int changed, int accounts, int round) {
