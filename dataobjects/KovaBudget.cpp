@@ -425,7 +425,7 @@ Collection<KovaData> KovaBudget::updateBudgetLinesInKova(std::string& BOIConnect
         const int32_t t = bl->CostType;
         Object line = CreateObject(LineClass(t));
         auto set = [&](const char* setter, Variant value) { Call(line, setter, {ByVal(std::move(value))}); };
-        switch (t) {
+        switch (bl->KeyOnly ? 0 : t) {
         case 1:
             set("setItem", BuildItemCode(Trim(bl->CostObject), BOIConnector));
             if (sendQuantities) set("setRequiredQuantity", bl->PhysicalQuantity);
@@ -456,8 +456,10 @@ Collection<KovaData> KovaBudget::updateBudgetLinesInKova(std::string& BOIConnect
         set("setPlanID", Trim(Plan));
         set("setChargeElementID", Trim(bl->ChargeElement));
         set("setSequenceNumber", Trim(std::to_string(bl->BudgetLine)));
-        set("setRelatedStartDate", DateObject(DateToTimeStamp(bl->StartDate)));
-        set("setRelatedFinishDate", DateObject(DateToTimeStamp(bl->FinishDate)));
+        if (!bl->KeyOnly) {
+            set("setRelatedStartDate", DateObject(DateToTimeStamp(bl->StartDate)));
+            set("setRelatedFinishDate", DateObject(DateToTimeStamp(bl->FinishDate)));
+        }
         set("setExternalSchedule", file);
         Variant lineRef(line);
         Call(sequences[t - 1], "add" + Word(t) + "BudgetLine", {ByRef(lineRef)});

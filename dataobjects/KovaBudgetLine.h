@@ -25,6 +25,9 @@ struct KovaBudgetLine {
     int32_t BudgetLine = 0;
     std::string ChargeElement;
     std::string ResourceType;
+    // Not a property: the line is sent by its key alone (charge element, cost type, number), so that
+    // the ERP keeps it linked and takes none of its values.
+    bool KeyOnly = false;
 
     static const platform::automation::PropertyTable<KovaBudgetLine>& Properties();
 };

@@ -134,6 +134,11 @@ void RefreshBudgetLineTasksFromKova() {
         const std::string chargeElement = GetParentChargeElement(task);
         if (!chargeElement.empty()) {
             if (IntegerOfField(task.Text(8)) != 3) continue;
+            // A number out of range names no line: the subtask is left as it is, and kept.
+            if (!BudgetLineFieldOutOfRange(task.Text(2), task.Text(4)).empty()) {
+                RememberTaskUniqueId(task);
+                continue;
+            }
             const int32_t lineNumber = IntegerOfField(task.Text(4));
             if (lineNumber == 0) continue;
             const int32_t costType = IntegerOfField(task.Text(2));
@@ -159,6 +164,10 @@ void RefreshBudgetLineTasksFromKova() {
         if (ownCode.empty()) continue;
         for (msp::Assignment assignment : task.Assignments().Snapshot()) {
             if (!assignment || IntegerOfField(assignment.Text(8)) != 3) continue;
+            if (!BudgetLineFieldOutOfRange(assignment.Text(2), assignment.Text(4)).empty()) {
+                RememberAssignmentUniqueId(assignment);
+                continue;
+            }
             const int32_t lineNumber = IntegerOfField(assignment.Text(4));
             if (lineNumber == 0) continue;
             const int32_t costType = IntegerOfField(assignment.Text(2));

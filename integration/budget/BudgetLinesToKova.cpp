@@ -350,6 +350,38 @@ bool TakeBackUnrecordedLines(LinesByCostType& fresh) {
     return true;
 }
 
+// A linked line whose cost type or number holds a number out of range is left as it is: it is logged
+// and sends nothing of its own. The ERP's line its key names is sent by that key alone, so that the
+// update neither unlinks nor changes it.
+void KeepLineOutOfRange(ko::Collection<ko::KovaBudgetLine>& updates, const BudgetLineItem& item,
+                        const std::string& field) {
+    const bool isTask = !item.assignment;
+    const std::string name =
+        isTask ? item.task.Name() : item.task.Name() + " (" + item.assignment.ResourceName() + ")";
+    const std::string text = isTask ? item.task.Text(field == kBudgetCostTypeField ? 2 : 4)
+                                    : item.assignment.Text(field == kBudgetCostTypeField ? 2 : 4);
+    PrintLog("   Budget line of task " + name + ": " + field + " holds " + Trim(text) +
+             ", a number out of range. The line is left as it is.");
+    const std::string key = Trim(isTask ? item.task.Text(20) : item.assignment.Text(20));
+    const size_t numberAt = key.rfind('_');
+    if (numberAt == std::string::npos || numberAt == 0) return;
+    const size_t costTypeAt = key.rfind('_', numberAt - 1);
+    if (costTypeAt == std::string::npos || costTypeAt == 0) return;
+    const std::string costType = key.substr(costTypeAt + 1, numberAt - costTypeAt - 1);
+    const std::string number = key.substr(numberAt + 1);
+    const auto digits = [](const std::string& s) {
+        return !s.empty() && s.size() < 10 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(costType) || !digits(number)) return;
+    auto line = std::make_shared<ko::KovaBudgetLine>();
+    line->KeyOnly = true;
+    line->ChargeElement = key.substr(0, costTypeAt);
+    line->CostType = std::stoi(costType);
+    line->BudgetLine = std::stoi(number);
+    if (line->CostType < 1 || line->CostType > 5 || line->BudgetLine == 0) return;
+    updates.push_back(line);
+}
+
 } // namespace
 
 void CreateUpdateBudgetLinesInKova() {
@@ -364,8 +396,16 @@ void CreateUpdateBudgetLinesInKova() {
     }
     ko::Collection<ko::KovaBudgetLine> updates;
     for (auto& [costType, items] : CollectBudgetLineTasksByCostType(3)) {
-        if (costType < 1 || costType > 5) continue;
         for (BudgetLineItem& item : items) {
+            const std::string outOfRange = item.assignment
+                                               ? BudgetLineFieldOutOfRange(item.assignment.Text(2), item.assignment.Text(4))
+                                               : BudgetLineFieldOutOfRange(item.task.Text(2), item.task.Text(4));
+            if (!outOfRange.empty()) {
+                KeepLineOutOfRange(updates, item, outOfRange);
+                Err().Clear();
+                continue;
+            }
+            if (costType < 1 || costType > 5) continue;
             AddBudgetLineToUpdateList(updates, item.task, item.assignment, !item.assignment);
             if (item.assignment)
                 item.assignment.SetText(8, kLinkStateLinkExists);

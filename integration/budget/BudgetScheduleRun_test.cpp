@@ -622,6 +622,62 @@ TEST_P(BudgetScheduleDeleteTest, ALineTheErpUnlinkedIsDetachedByItsLinkOnlyOrDel
     EXPECT_EQ(Holder("A100_3_6").Text(8), "3");
 }
 
+// A line number or cost type edited by hand beyond what such a number can be names no line: in every step of a
+// run the line is left as it is, as subtask or assignment, deleting or not, whoever owns the
+// quantities; the ERP's line its key names keeps its link and its values.
+std::string PlanLines(const msp::Project& plan);
+
+class NumberOutOfRangeTest : public BudgetScheduleRunTest,
+                             public testing::WithParamInterface<std::tuple<bool, bool, int, int>> {};
+
+TEST_P(NumberOutOfRangeTest, TheLineIsLeftAsItIsAndTheErpLineKeepsItsLink) {
+    const auto [deleteTask, asSubtasks, ownership, field] = GetParam();
+    SetProperty("DeleteKovaMSPTask", Variant(deleteTask));
+    SetProperty("OwnershipChBSAndBudgQty", Variant(int32_t(ownership)));
+    PlaceLines(asSubtasks);
+    msp::Task task;
+    msp::Assignment assignment;
+    for (const msp::Task& t : Plan().Tasks().Snapshot()) {
+        if (!t) continue;
+        if (asSubtasks && t.Text(20) == "A100_4_7") task = t;
+        for (const msp::Assignment& a : t.Assignments().Snapshot())
+            if (!asSubtasks && a && a.Text(20) == "A100_4_7") task = t, assignment = a;
+    }
+    ASSERT_TRUE(task);
+    ASSERT_EQ(!asSubtasks, static_cast<bool>(assignment));
+    if (asSubtasks)
+        task.SetText(field, "99999999999");
+    else
+        assignment.SetText(field, "99999999999");
+    const auto erpLineNow = [&] {
+        return Erp("SELECT quantity || '/' || required_quantity || '/' || unit || '/' || cost_object || '/' || "
+                   "schedule_link || '/' || external_schedule FROM budget_line WHERE ce_id = 'A100' AND seq_no = 7");
+    };
+    const std::string erpLine = erpLineNow();
+    ASSERT_NE(erpLine, "<null>");
+    // Other lines may take the ERP's values in the run; this one's row must not change.
+    const auto lineRow = [&] {
+        const std::string lines = PlanLines(Plan());
+        const size_t at = lines.find("A100_4_7|");
+        if (at == std::string::npos) return std::string("<gone>");
+        const size_t from = lines.rfind('\n', at);
+        return lines.substr(from == std::string::npos ? 0 : from + 1, lines.find('\n', at) - (from + 1));
+    };
+    const std::string planBefore = lineRow();
+    const int before = TaskCount();
+    RunWithNewLog();
+    const std::string log = LogText();
+    EXPECT_EQ(TaskCount(), before);
+    EXPECT_EQ(lineRow(), planBefore);
+    EXPECT_EQ(erpLineNow(), erpLine);
+    EXPECT_EQ(ErpLine("A100", 7, "schedule_link"), "3");
+    EXPECT_THAT(log, HasSubstr("Budget line of task " + task.Name()));
+    EXPECT_THAT(log, HasSubstr("Text" + std::to_string(field) + " holds 99999999999, a number out of range"));
+}
+
+INSTANTIATE_TEST_SUITE_P(DeleteHolderOwnership, NumberOutOfRangeTest,
+                         testing::Combine(testing::Bool(), testing::Bool(), testing::Values(1, 2), testing::Values(2, 4)));
+
 // The update's result names one line; of a charge element's assignments only that one is detached,
 // not another of the same cost type before it.
 TEST_F(BudgetScheduleRunTest, TheResultDetachesTheAssignmentItNamesOnly) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -91,6 +92,18 @@ std::string LinkStateName(const std::string& state) {
 
 int32_t IntegerOfField(const std::string& text) {
     return static_cast<int32_t>(std::trunc(platform::automation::Val(text)));
+}
+
+bool IntegerFieldInRange(const std::string& text) {
+    const double value = std::trunc(platform::automation::Val(text));
+    return value >= static_cast<double>(std::numeric_limits<int32_t>::min()) &&
+           value <= static_cast<double>(std::numeric_limits<int32_t>::max());
+}
+
+std::string BudgetLineFieldOutOfRange(const std::string& costType, const std::string& lineNumber) {
+    if (!IntegerFieldInRange(costType)) return kBudgetCostTypeField;
+    if (!IntegerFieldInRange(lineNumber)) return kBudgetLineNumberField;
+    return "";
 }
 
 bool IsBudgetLine(const msp::Task& task) {

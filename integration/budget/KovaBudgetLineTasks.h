@@ -71,6 +71,9 @@ std::string LinkStateName(const std::string& state);
 // The integer part of a budget-line field's number (a link state, cost type or line number); an empty
 // field reads as 0.
 int32_t IntegerOfField(const std::string& text);
+// Whether a budget-line field's number fits a link state, cost type or line number (an empty field
+// does); a number beyond that range must not be read as one.
+bool IntegerFieldInRange(const std::string& text);
 
 // ---- fields ----------------------------------------------------------------------------------------
 
@@ -78,6 +81,9 @@ inline constexpr char kBudgetCostTypeField[] = "Text2";
 inline constexpr char kBudgetCostObjectField[] = "Text3";
 inline constexpr char kBudgetLineNumberField[] = "Text4";
 inline constexpr char kBudgetQuantityField[] = "Text6";
+// The field of a line's cost type or line number that holds a number out of range ("Text2" or
+// "Text4"); "" when both fit. Such a line is left as it is by every step of a run.
+std::string BudgetLineFieldOutOfRange(const std::string& costType, const std::string& lineNumber);
 inline constexpr char kBudgetUnitField[] = "Text7";
 inline constexpr char kBudgetLinkStateField[] = "Text8";
 inline constexpr char kBudgetCostObjectDescriptionField[] = "Text11";
