@@ -351,7 +351,7 @@ bool TakeBackUnrecordedLines(LinesByCostType& fresh) {
 }
 
 // A linked line whose cost type or number holds a number out of range is left as it is: it is logged
-// and sends nothing of its own. The ERP's line its key names is sent by that key alone, so that the
+// as a failed step and sends nothing of its own. The ERP's line its key names is sent by that key alone, so that the
 // update neither unlinks nor changes it.
 void KeepLineOutOfRange(ko::Collection<ko::KovaBudgetLine>& updates, const BudgetLineItem& item,
                         const std::string& field) {
@@ -360,8 +360,9 @@ void KeepLineOutOfRange(ko::Collection<ko::KovaBudgetLine>& updates, const Budge
         isTask ? item.task.Name() : item.task.Name() + " (" + item.assignment.ResourceName() + ")";
     const std::string text = isTask ? item.task.Text(field == kBudgetCostTypeField ? 2 : 4)
                                     : item.assignment.Text(field == kBudgetCostTypeField ? 2 : 4);
-    PrintLog("   Budget line of task " + name + ": " + field + " holds " + Trim(text) +
-             ", a number out of range. The line is left as it is.");
+    // Not synchronised, so the run must not say it completed.
+    LogStepFailure("   Budget line of task " + name + ": " + field + " holds " + Trim(text) +
+                   ", a number out of range. The line is left as it is.");
     const std::string key = Trim(isTask ? item.task.Text(20) : item.assignment.Text(20));
     const size_t numberAt = key.rfind('_');
     if (numberAt == std::string::npos || numberAt == 0) return;

@@ -665,6 +665,7 @@ TEST_P(NumberOutOfRangeTest, TheLineIsLeftAsItIsAndTheErpLineKeepsItsLink) {
     };
     const std::string planBefore = lineRow();
     const int before = TaskCount();
+    ResetStepFailures();
     RunWithNewLog();
     const std::string log = LogText();
     EXPECT_EQ(TaskCount(), before);
@@ -673,6 +674,7 @@ TEST_P(NumberOutOfRangeTest, TheLineIsLeftAsItIsAndTheErpLineKeepsItsLink) {
     EXPECT_EQ(ErpLine("A100", 7, "schedule_link"), "3");
     EXPECT_THAT(log, HasSubstr("Budget line of task " + task.Name()));
     EXPECT_THAT(log, HasSubstr("Text" + std::to_string(field) + " holds 99999999999, a number out of range"));
+    EXPECT_TRUE(StepFailed()) << "a line left out of the run is no run completed";
 }
 
 INSTANTIATE_TEST_SUITE_P(DeleteHolderOwnership, NumberOutOfRangeTest,
