@@ -7,7 +7,8 @@
 # save fails ends as failed. 3: a charge-element file that
 # cannot be written ends the run as failed, naming the file. 4: the prompt refuses a date the plan file
 # cannot hold, and the plan saved after it opens again. 5: kova-erp refuses a project that starts after
-# it finishes.
+# it finishes. 6: a plan whose assignment names a resource the plan lacks is refused on opening, naming
+# the task and the resource, and is left as it was.
 # Usage: cut_off_runs.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR
 . "$(dirname "$0")/demo_machine.sh" "$@"
 data="$source/testdata"
@@ -105,4 +106,13 @@ EOF
 if "$erp" create LATE --seed late.json >late.txt 2>&1; then fail "kova-erp took a project that ends before it starts"; fi
 grep -q 'the project LATE starts (2200-03-01) after it finishes (2025-06-30)' late.txt ||
     fail "kova-erp did not say why: $(cat late.txt)"
+
+# 6. An assignment whose resource is not in the plan: the plan is refused, not saved with resource 0.
+cp Bridge.mpp lost-resource.mpp
+sed -i '0,/"resource": [0-9]*/s//"resource": 999/' lost-resource.mpp
+cp lost-resource.mpp lost-resource-before.mpp
+printf 'save\nquit\n' | "$winproj" lost-resource.mpp >lost-resource.txt 2>&1 || true
+grep -q 'lost-resource.mpp" is not a valid project file: task [0-9]* (".*", unique id [0-9]*), assignment [0-9]*: resource unique id 999 is not in the plan' \
+    lost-resource.txt || fail "the plan with a missing resource was not refused: $(cat lost-resource.txt)"
+cmp -s lost-resource.mpp lost-resource-before.mpp || fail "the plan with a missing resource was changed"
 echo "cut-off runs passed"
