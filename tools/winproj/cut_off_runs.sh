@@ -8,7 +8,8 @@
 # cannot be written ends the run as failed, naming the file. 4: the prompt refuses a date the plan file
 # cannot hold, and the plan saved after it opens again. 5: kova-erp refuses a project that starts after
 # it finishes. 6: a plan whose assignment names a resource the plan lacks is refused on opening, naming
-# the task and the resource, and is left as it was.
+# the task and the resource, and is left as it was. 7: a damaged labour cost-object file is named in the
+# budget-line dialog, which lists none of its junk.
 # Usage: cut_off_runs.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR
 . "$(dirname "$0")/demo_machine.sh" "$@"
 data="$source/testdata"
@@ -115,4 +116,16 @@ printf 'save\nquit\n' | "$winproj" lost-resource.mpp >lost-resource.txt 2>&1 || 
 grep -q 'lost-resource.mpp" is not a valid project file: task [0-9]* (".*", unique id [0-9]*), assignment [0-9]*: resource unique id 999 is not in the plan' \
     lost-resource.txt || fail "the plan with a missing resource was not refused: $(cat lost-resource.txt)"
 cmp -s lost-resource.mpp lost-resource-before.mpp || fail "the plan with a missing resource was changed"
+
+# 7. A damaged labour cost-object file: the dialog names it and lists only its whole records.
+printf '\001\000\377junk\033' | dd of=Bridge.lco bs=1 seek=0 conv=notrunc status=none
+cat >damaged-lco.script <<'EOF'
+pick frmKovabdglines.cmbCostType "Labor"
+box OK contains "Bridge.lco is damaged: record 1 is not text."
+pick frmKovabdglines.cmbCostObj "LAB.SITEHOUR Site work hour"
+click frmKovabdglines.cmdCancel
+EOF
+"$winproj" --script damaged-lco.script --transcript damaged-lco.transcript Bridge.mpp --select 11 --run BudgetLineDetails \
+    >/dev/null || fail "the damaged labour file was not named: $(tail -n 5 damaged-lco.transcript)"
+if grep -q 'junk' damaged-lco.transcript; then fail "the dialog lists the junk of the damaged labour file"; fi
 echo "cut-off runs passed"
