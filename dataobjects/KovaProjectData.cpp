@@ -245,14 +245,14 @@ void KovaProjectData::saveKovaBaseline(std::string& /*BOIConnector*/, int32_t Pr
         if (Err().Number == 0)
             Assign(BaselineNumber, [&] { return CLng(Call(made, "getNewBaselineID")); });
         else
-            RaiseAbove(kNoBaseline);
+            RaiseAbove(kNoBaseline + std::string(kCrLf) + ExtractErrorMessage(Err().Description));
     } else if (Process == 2) {
         Variant id = BaselineToBeUpdated;
         Call(CurrentManager, "changeBaseline", {ByRef(project), ByRef(id)});
         // Every failing number counts, a negative one too. The caller records the number it gets back,
         // so a changed baseline answers its own number (it would otherwise record a stale one).
         if (Err().Number != 0)
-            RaiseAbove(kNoBaseline);
+            RaiseAbove(kNoBaseline + std::string(kCrLf) + ExtractErrorMessage(Err().Description));
         else
             BaselineNumber = BaselineToBeUpdated;
     }
