@@ -9,7 +9,8 @@
 # cannot hold, and the plan saved after it opens again. 5: kova-erp refuses a project that starts after
 # it finishes. 6: a plan whose assignment names a resource the plan lacks is refused on opening, naming
 # the task and the resource, and is left as it was. 7: a damaged labour cost-object file is named in the
-# budget-line dialog, which lists none of its junk.
+# budget-line dialog, which lists none of its junk. 8: a link state edited by hand into one the run
+# does not know is logged, naming the task and the field, and the line is left as it is.
 # Usage: cut_off_runs.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR
 . "$(dirname "$0")/demo_machine.sh" "$@"
 data="$source/testdata"
@@ -128,4 +129,10 @@ EOF
 "$winproj" --script damaged-lco.script --transcript damaged-lco.transcript Bridge.mpp --select 11 --run BudgetLineDetails \
     >/dev/null || fail "the damaged labour file was not named: $(tail -n 5 damaged-lco.transcript)"
 if grep -q 'junk' damaged-lco.transcript; then fail "the dialog lists the junk of the damaged labour file"; fi
+
+# 8. A link state edited by hand: the run says which line it leaves as it is and why.
+printf 'set 12 Text8 9\nsave\nquit\n' | "$winproj" Bridge.mpp >/dev/null || fail "the plan could not be edited"
+sync hand-edited
+grep -q '^Budget line of task ".*": Text8 holds "9", which is no link state (1, 2 or 3). The line is left as it is.$' \
+    hand-edited.log || fail "the line with an unknown link state was not logged: $(cat hand-edited.log)"
 echo "cut-off runs passed"
