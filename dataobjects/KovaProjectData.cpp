@@ -67,6 +67,18 @@ Date FromJavaDate(const Variant& javaDate) {
     return TimeStampToDate(JavaDateToTimeStamp(ObjectOf(javaDate)));
 }
 
+// The date of a date object that FromJavaDate reads as no date for its year (1900 or 1901); zero for
+// any other, and for no object.
+Date NullLookingDate(const Variant& javaDate) {
+    Object date = ObjectOf(javaDate);
+    if (date.IsNothing()) return NoDate;
+    const int32_t year = CLng(Call(date, "getyear"));
+    if (year < 0 || year > 1) return NoDate;
+    return Date::FromParts(1900 + year, CLng(Call(date, "getmonth")) + 1, CLng(Call(date, "getDate")),
+                           CLng(Call(date, "gethours")), CLng(Call(date, "getminutes")),
+                           CLng(Call(date, "getseconds")));
+}
+
 Arg JavaDateOf(Date date) {
     return ByVal(Variant(TimeStampToJavaDate(DateToTimeStamp(date))));
 }
@@ -125,6 +137,7 @@ void KovaProjectData::getProjectInfo(std::string& BOIConnector) {
     if (Err().Number == 0) {
         Assign(Description, [&] { return Trim(CStr(Call(project, "getProjectDescription"))); });
         Assign(StartDate, [&] { return FromJavaDate(Call(project, "getStartTime")); });
+        Assign(StartDateReadAsNone, [&] { return NullLookingDate(Call(project, "getStartTime")); });
         Assign(FinishDate, [&] { return FromJavaDate(Call(project, "getFinishTime")); });
         Assign(Plan, [&] { return Trim(CStr(Call(project, "getLeadingPlanID"))); });
         Assign(OBSCode, [&] { return Trim(CStr(Call(project, "projectOBSID"))); });
@@ -245,14 +258,14 @@ void KovaProjectData::saveKovaBaseline(std::string& /*BOIConnector*/, int32_t Pr
         if (Err().Number == 0)
             Assign(BaselineNumber, [&] { return CLng(Call(made, "getNewBaselineID")); });
         else
-            RaiseAbove(kNoBaseline);
+            RaiseAbove(kNoBaseline + std::string(kCrLf) + ExtractErrorMessage(Err().Description));
     } else if (Process == 2) {
         Variant id = BaselineToBeUpdated;
         Call(CurrentManager, "changeBaseline", {ByRef(project), ByRef(id)});
         // Every failing number counts, a negative one too. The caller records the number it gets back,
         // so a changed baseline answers its own number (it would otherwise record a stale one).
         if (Err().Number != 0)
-            RaiseAbove(kNoBaseline);
+            RaiseAbove(kNoBaseline + std::string(kCrLf) + ExtractErrorMessage(Err().Description));
         else
             BaselineNumber = BaselineToBeUpdated;
     }

@@ -45,6 +45,9 @@ public:
     std::string OBSCode;
     platform::automation::Date FinishDate;
     platform::automation::Date StartDate;
+    // A project start in 1900 or 1901 reads as no StartDate (the ERP's null date looks so); the date
+    // itself is kept here for the caller to name. Zero otherwise.
+    platform::automation::Date StartDateReadAsNone;
     std::string Description;
     std::string ProjectCode;
     std::string ESProject;

@@ -209,17 +209,22 @@ TEST_F(KovaProjectDataTest, SavingBaselines) {
     EXPECT_EQ(Err().Number, 0) << Err().Description;
     EXPECT_EQ(number, 3) << "a changed baseline answers its own number";
 
+    // The library's text, then the ERP's reason.
     struct Refused {
         const char* name;
         int32_t process, from, toUpdate;
-    } refused[] = {{"derived from a free one", 1, 2, 0},
-                   {"derived from an unknown one", 1, 77, 0},
-                   {"changing an approved one", 2, 0, 1},
-                   {"changing an unknown one", 2, 0, 77}};
+        const char* reason;
+    } refused[] = {
+        {"derived from a free one", 1, 2, 0,
+         "A baseline can only be derived from an approved baseline; 2 is none of the project BRIDGE."},
+        {"derived from an unknown one", 1, 77, 0,
+         "A baseline can only be derived from an approved baseline; 77 is none of the project BRIDGE."},
+        {"changing an approved one", 2, 0, 1, "The baseline 1 is not free and cannot be changed."},
+        {"changing an unknown one", 2, 0, 77, "The baseline 77 of the project BRIDGE does not exist."}};
     for (const auto& r : refused) {
         number = -5;
         data.saveKovaBaseline(connector, r.process, 0, r.from, r.toUpdate, "x", number);
-        EXPECT_EQ(Err().Description, "Baseline could not be created") << r.name;
+        EXPECT_EQ(Err().Description, std::string("Baseline could not be created\r\n") + r.reason) << r.name;
         EXPECT_GT(Err().Number, 1000 + 100) << r.name;
         EXPECT_EQ(number, -5) << r.name;
     }
@@ -607,7 +612,7 @@ TEST_F(KovaProjectDataTest, FailuresAreRaisedWithTheirFixedTexts) {
              e.Control().ArmFault(Fault::Error(kBaselineManager, "changeBaseline", kNegative));
          },
          [&](KovaProjectData& d, std::string& c) { d.saveKovaBaseline(c, 2, 0, 0, 2, "", number); },
-         kNegative + 100, "Baseline could not be created"},
+         kNegative + 100, "Baseline could not be created\r\nApplication-defined or object-defined error"},
         {"ce manager / read", [](TestBackend& e) { e.Control().UnregisterProgId(kCeManager); },
          [](KovaProjectData& d, std::string& c) {
              d.getChBSFromKova(c, "TOP");

@@ -190,7 +190,14 @@ void RefreshBudgetLineTasksFromKova() {
 
 namespace {
 
+// The line of `task` (and `assignment`) is detached or deleted: says so, naming its number.
+void LogOrphan(const msp::Task& task, const msp::Assignment& assignment) {
+    PrintLog(BudgetLineInLog(task, assignment) + ": Text4 \"" + (assignment ? assignment.Text(4) : task.Text(4)) +
+             "\" names no line Kova holds for it. The line is " + (DeleteKovaMSPTask ? "deleted." : "detached."));
+}
+
 void RemoveOrphan(msp::Task& task) {
+    LogOrphan(task, {});
     if (DeleteKovaMSPTask) return task.Delete();
     task.SetText(8, kLinkStateNoLink);
     for (int n : {20, 1, 2, 3, 4, 5, 6, 7}) task.SetText(n, "");
@@ -198,7 +205,8 @@ void RemoveOrphan(msp::Task& task) {
     task.SetWork(Variant(0.0));
 }
 
-void RemoveOrphan(msp::Assignment& assignment) {
+void RemoveOrphan(const msp::Task& task, msp::Assignment& assignment) {
+    LogOrphan(task, assignment);
     if (DeleteKovaMSPTask) return assignment.Delete();
     assignment.SetText(8, kLinkStateNoLink);
     for (int n : {20, 1, 2, 3, 4, 5, 6, 7, 11}) assignment.SetText(n, "");
@@ -222,7 +230,7 @@ void RemoveOrphanBudgetLineTasks() {
             for (msp::Assignment assignment : task.Assignments().Snapshot()) {
                 if (!assignment) continue;
                 if (!IsAssignmentIdListed(assignment.UniqueID()) && IntegerOfField(assignment.Text(8)) == 3)
-                    RemoveOrphan(assignment);
+                    RemoveOrphan(task, assignment);
                 Err().Clear();
             }
         }

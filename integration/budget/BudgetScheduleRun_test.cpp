@@ -366,6 +366,44 @@ TEST_F(BudgetScheduleRunTest, AFailedRefreshDoesNotMakeTheLineAnOrphan) {
     EXPECT_THAT(log, HasSubstr("Serial Number: 7 not found  in Kova"));
 }
 
+// A field of a line edited by hand into something the run does not know: each line the run detaches
+// or leaves as it is because of it is logged, naming its task (and resource) and the field.
+struct HandEdit {
+    const char* key;
+    int field;
+    const char* value;
+    const char* says; // after the line's name
+    const char* linkStateAfter;
+};
+const HandEdit kHandEdits[] = {
+    {"A100_1_1", 4, "99", ": Text4 \"99\" names no line Kova holds for it. The line is detached.", "1"},
+    {"A100_1_1", 8, "9", ": Text8 holds \"9\", which is no link state (1, 2 or 3). The line is left as it is.", "9"},
+    {"A100_1_1", 2, "abc", ": Text2 holds \"abc\", which is no cost type (1 to 5). The line is left as it is.", "3"},
+    {"A100_3_6", 8, "9", ": Text8 holds \"9\", which is no link state (1, 2 or 3). The line is left as it is.", "9"},
+    {"A100_3_6", 2, "0", ": Text2 holds \"0\", which is no cost type (1 to 5). The line is left as it is.", "3"},
+};
+class HandEditTest : public BudgetScheduleRunTest, public testing::WithParamInterface<HandEdit> {};
+
+TEST_P(HandEditTest, IsLoggedNamingTheTaskAndTheField) {
+    const HandEdit& c = GetParam();
+    PlaceLines();
+    msp::Task task = Holder(c.key);
+    msp::Assignment assignment = task ? msp::Assignment() : FindBudgetLineAssignment(a100, c.key);
+    ASSERT_TRUE(task || assignment);
+    if (!task) task = a100;
+    const std::string name = "Budget line of task \"" + task.Name() + "\"" +
+                             (assignment ? ", resource \"" + assignment.ResourceName() + "\"" : "");
+    if (assignment)
+        assignment.SetText(c.field, c.value);
+    else
+        task.SetText(c.field, c.value);
+    RunWithNewLog();
+    EXPECT_THAT(LogText(), HasSubstr(name + c.says));
+    EXPECT_EQ(assignment ? assignment.Text(8) : task.Text(8), c.linkStateAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, HandEditTest, testing::ValuesIn(kHandEdits));
+
 TEST_F(BudgetScheduleRunTest, AssignmentLinesAreRefreshedAndTheirOrphansDetached) {
     PlaceLines(false);
     msp::Task plain = AddTask("Site work", 2, "A600");

@@ -378,9 +378,15 @@ bool FindLaborCostObjectInFile(const std::string& code, std::string& resourceNam
     if (!file.Open(path, LaborCostObjectRecord::kLength, os::RandomAccess::Read)) return Err().Clear(), false;
     const std::string wanted = Trim(code);
     os::FixedRecord record(LaborCostObjectRecord::kLength);
-    while (file.Get(record)) {
+    bool damageLogged = false;
+    for (int32_t number = 1; file.Get(record); ++number) {
         const std::string project = Trim(record.Text(LaborCostObjectRecord::Project));
         if (project.find('.') != std::string::npos) break;
+        if (!IsTextRecord(record.Bytes())) {
+            if (!damageLogged) PrintLog(DamagedSideFileText(path, number));
+            damageLogged = true;
+            continue;
+        }
         const std::string own = Trim(record.Text(LaborCostObjectRecord::Code));
         const std::string recordKey = project.empty() ? own : project + "." + own;
         if (recordKey != wanted) continue;

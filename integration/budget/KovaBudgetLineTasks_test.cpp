@@ -224,6 +224,18 @@ TEST_F(BudgetLineFieldsTest, LabourCostObjectsAreLookedUpInTheFile) {
     EXPECT_EQ(Err().Number, 0);
 }
 
+// A damaged record is left out and the log names the file; the records around it are still found, also
+// one whose text uses the upper half of Windows-1252.
+TEST_F(BudgetLineFieldsTest, ADamagedLabourFileIsNamedInTheLog) {
+    WriteLaborFile({{"", "W01", "Site hour", "h"}, {"", "W02", "Night hour", "h"}, {"", "W03", "Kranstunde à 5 €", "h"}});
+    DamageRecord(GetLcoFilePath(), LaborCostObjectRecord::kLength, 2);
+    std::string name;
+    EXPECT_TRUE(FindLaborCostObjectInFile("W03", name));
+    EXPECT_EQ(name, "LAB.W03 Kranstunde à 5 €");
+    EXPECT_FALSE(FindLaborCostObjectInFile("W02", name));
+    EXPECT_NE(LogText().find("The file " + GetLcoFilePath() + " is damaged: record 2 is not text."), std::string::npos);
+}
+
 TEST_F(BudgetLineFieldsTest, ANewSubtaskGoesAfterTheLastTaskOfTheSubtree) {
     msp::Task bare = AddTask("Bare", 1, "A100");
     msp::Task full = AddTask("Full", 1, "A200");

@@ -197,6 +197,33 @@ void UpdateProjectDefinitionInMsP() {
     if (newCombination == 2 && oldCombination != 2) PrintLog(kBudgetCombinationChangedLine);
 }
 
+std::string BudgetLineInLog(const msp::Task& task, const msp::Assignment& assignment) {
+    std::string text = "Budget line of task \"" + task.Name() + "\"";
+    if (assignment) text += ", resource \"" + assignment.ResourceName() + "\"";
+    return text;
+}
+
+void LogBudgetLinesWithUnknownFields() {
+    if (!MSProjectApplication) return;
+    auto check = [](const msp::Task& task, const msp::Assignment& assignment, const std::string& linkState,
+                    const std::string& costType) {
+        const int32_t state = IntegerOfField(linkState);
+        std::string field;
+        if (state < 1 || state > 3)
+            field = "Text8 holds \"" + linkState + "\", which is no link state (1, 2 or 3)";
+        else if (state != 1 && (IntegerOfField(costType) < 1 || IntegerOfField(costType) > 5))
+            field = "Text2 holds \"" + costType + "\", which is no cost type (1 to 5)";
+        if (!field.empty()) PrintLog(BudgetLineInLog(task, assignment) + ": " + field + ". The line is left as it is.");
+    };
+    for (const msp::Task& task : MSProjectApplication->ActiveProject().Tasks().Snapshot()) {
+        if (!task) continue;
+        if (IsBudgetLine(task)) check(task, {}, task.Text(8), task.Text(2));
+        for (const msp::Assignment& a : task.Assignments().Snapshot())
+            if (IsBudgetLine(a)) check(task, a, a.Text(8), a.Text(2));
+    }
+    Err().Clear();
+}
+
 void UpdateBudgetSchedule() {
     Err().Clear();
     ReadBudgetScheduleState();
@@ -205,6 +232,7 @@ void UpdateBudgetSchedule() {
     LogAndShow("Creating new Budget Line Tasks in MsProject from Kova...");
     CreateBudgetLineTasksFromKova(s.asSubTask[0], s.asSubTask[1], s.asSubTask[2], s.asSubTask[3], s.asSubTask[4]);
     Err().Clear();
+    LogBudgetLinesWithUnknownFields();
 
     s.budget = std::make_shared<KovaDataObjects::KovaBudget>();
     s.budget->Project = s.project;

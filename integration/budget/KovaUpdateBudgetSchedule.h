@@ -89,6 +89,11 @@ void UpdateProjectDefinitionInMsP();
 // failed for any other reason than the ERP not having it is kept as it is: a failed call says nothing
 // about what the ERP removed.
 void UpdateBudgetLineTasksInMsP();
+// "Budget line of task \"NAME\"" and, for an assignment line, its resource: how the log names a line.
+std::string BudgetLineInLog(const platform::msproject::Task& task, const platform::msproject::Assignment& assignment);
+// Logs each budget line the run leaves as it is because a field edited by hand holds no link state (Text8)
+// or no cost type (Text2) the run knows, naming the task and the field.
+void LogBudgetLinesWithUnknownFields();
 void RefreshBudgetLineTasksFromKova();
 void RemoveOrphanBudgetLineTasks();
 // The lines the ERP confirmed in this refresh, by UniqueID.

@@ -395,7 +395,7 @@ TEST_F(SaveBaselineDialog, AnErpRefusalIsLoggedAndThePlanStillSaved) {
                        st::Answer(vbOK, kSynchronizeFirst)});
     Run(user);
     EXPECT_EQ(Baseline(), "9");
-    EXPECT_EQ(LogText(), "Baseline could not be created\r\n");
+    EXPECT_EQ(LogText(), "Baseline could not be created\r\nRefused today\r\n");
     EXPECT_EQ(Task(1).BaselineStart(), Variant(Date::FromParts(2024, 3, 4, 8)));
     EXPECT_TRUE(Plan().Saved());
 }

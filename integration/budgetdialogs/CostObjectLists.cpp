@@ -7,6 +7,7 @@
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/Language.h"
 #include "platform/automation/Error.h"
+#include "platform/forms/MsgBox.h"
 #include "platform/msproject/MSProject.h"
 #include "platform/os/RandomFile.h"
 
@@ -37,15 +38,24 @@ void ListLaborCostObjects(platform::forms::ComboBox& costObjects, LaborRecordNum
     if (path.empty() || !file.Open(path, LaborCostObjectRecord::kLength, os::RandomAccess::Read))
         return Err().Clear();
     os::FixedRecord record(LaborCostObjectRecord::kLength);
+    int32_t damaged = 0;
     for (int32_t number = 1; !file.Eof(); ++number) {
         if (!file.Get(record) || IsEndRecord(record)) break;
+        if (!IsTextRecord(record.Bytes())) {
+            if (damaged == 0) damaged = number;
+            continue;
+        }
         const std::string code = Trim(record.Text(LaborCostObjectRecord::Code));
         if (code.empty()) continue;
         costObjects.AddItem(LaborCode(Trim(record.Text(LaborCostObjectRecord::Project)), code) + " " +
                             Trim(record.Text(LaborCostObjectRecord::Description)));
         laborRecords.push_back(number);
     }
+    file.Close();
     Err().Clear();
+    if (damaged != 0)
+        platform::forms::MsgBox(DamagedSideFileText(path, damaged), platform::forms::vbOKOnly + platform::forms::vbExclamation,
+                                kMessageTitle);
 }
 
 void ListResources(platform::forms::ComboBox& list, const std::vector<std::string>& marks) {

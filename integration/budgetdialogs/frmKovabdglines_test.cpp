@@ -226,6 +226,19 @@ TEST_F(BudgetLineDialog, ALabourFileThatBeginsWithItsEndRecordGivesNoCostObjects
     EXPECT_FALSE(user.sights[1].enabled.at("txtBudgetQuantity"));
 }
 
+// A damaged labour file lists only its whole records and says which file is damaged.
+TEST_F(BudgetLineDialog, ADamagedLabourFileListsNoJunkAndIsNamed) {
+    DamageRecord(GetLcoFilePath(), LaborCostObjectRecord::kLength, 2);
+    WatchingUser user({st::Pick(T("cmbCostType"), "Labor"),
+                       st::Answer(vbOK, "The file " + GetLcoFilePath() +
+                                            " is damaged: record 2 is not text. Its damaged records are left out; "
+                                            "synchronize the master data to write it again."),
+                       st::Pick(T("cmbCostObj"), "LAB.P1.W02 Rigging"), st::Click(T("cmdCancel"))});
+    Open(piers, user, kNewBudgetLineTaskTag);
+    EXPECT_THAT(user.sights.back().list.at("cmbCostObj"),
+                ::testing::ElementsAre("LAB.W01 Welding", "LAB.P1.W02 Rigging"));
+}
+
 TEST_F(BudgetLineDialog, ChoosingTheSameCostTypeAgainKeepsTheList) {
     WatchingUser user({st::Pick(T("cmbCostObj"), "MAT.M200 Concrete"), st::Pick(T("cmbCostType"), "Material"),
                        st::Pick(T("cmbCostType"), "Equipment"), st::Click(T("cmdCancel"))});

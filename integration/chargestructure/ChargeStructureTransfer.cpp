@@ -9,6 +9,7 @@
 #include "dataobjects/LibrarySupport.h"
 #include "integration/chargestructure/ChargeElementFile.h"
 #include "integration/chargestructure/ChargeElements.h"
+#include "integration/core/CommandFrame.h"
 #include "integration/core/GlobalDeclarations.h"
 #include "integration/core/IntegrationFunctions.h"
 #include "integration/core/Language.h"
@@ -16,6 +17,7 @@
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/msproject/MSProject.h"
+#include "platform/msproject/Model.h"
 #include "platform/os/FileSystem.h"
 #include "platform/os/RandomFile.h"
 #include "platform/os/TextFiles.h"
@@ -33,6 +35,25 @@ using platform::automation::Err;
 using platform::automation::Variant;
 
 namespace {
+
+// A date the element's task can take: none for a date outside the dates the program schedules.
+Date ScheduleDateOrNone(const Date& d) {
+    return d.IsZero() || msp::detail::IsScheduleDate(d) ? d : Date();
+}
+
+// Logs each date of the element that its task cannot take, naming the element; false when there is one.
+bool ElementDatesFit(const KovaCE& ce) {
+    bool fit = true;
+    for (const auto& [what, d] : {std::pair<const char*, const Date&>{"start", ce.StartDate}, {"finish", ce.FinishDate}})
+        if (ScheduleDateOrNone(d) != d) {
+            PrintLog(std::string("The ") + what + " " + msp::detail::ShownDate(d) + " of Charge Element " + ce.CECode +
+                     " is outside the dates Microsoft Project schedules " + msp::detail::kScheduleDatesText +
+                     "; its task is placed without the ERP's dates.");
+            fit = false;
+        }
+    return fit;
+}
+
 
 // Bounds the level loops: a step that changes nothing would otherwise repeat for ever.
 constexpr int kMaxOutlineSteps = 100;
@@ -137,7 +158,7 @@ void DateMilestones(msp::Application& app, const KovaDataObjects::Collection<Kov
         if (!parent) continue;
         msp::Task milestone = FindByCode(app, ce->CECode);
         if (!milestone) continue;
-        ScheduleMilestoneAfterParent(milestone, parent, ce->StartDate);
+        ScheduleMilestoneAfterParent(milestone, parent, ScheduleDateOrNone(ce->StartDate));
         Err().Clear();
     }
 }
@@ -167,7 +188,9 @@ double ConvertDurationUnits(double minutes) {
     }
 }
 
-void FillTaskFromKovaCE(msp::Task& task, const KovaCE& ce, bool milestoneAsSubtask) {
+void FillTaskFromKovaCE(msp::Task& task, const KovaCE& given, bool milestoneAsSubtask) {
+    KovaCE ce = given;
+    if (!ElementDatesFit(ce)) ce.StartDate = ce.FinishDate = Date();
     task.SetText1(ce.CECode);
     task.SetText10(GetChargeElementTypeName(std::to_string(ce.CEType)));
     task.SetFlag2(true);
@@ -301,7 +324,7 @@ void TransferChargeStructureToProject() {
             if (!ce || !ce->StandAlone) continue;
             msp::Task task = app.ActiveProject().Tasks().Add(ce->CEDescription);
             if (task) {
-                if (!ce->StartDate.IsZero()) task.SetStart(ce->StartDate);
+                if (!ScheduleDateOrNone(ce->StartDate).IsZero()) task.SetStart(ce->StartDate);
                 FillTaskFromKovaCE(task, *ce, milestoneAsSubtask);
                 // A stand-alone milestone has no parent in the plan, whatever the ERP names as its
                 // parent: the synchronisation and the sort tell them by the empty parent code.

@@ -102,6 +102,40 @@ TEST_F(TransferTest, BuildsTheOutlineOfTheStructure) {
     EXPECT_THAT(LogText(), HasSubstr("Transferring Charge Breakdown Structure...\r\n"));
 }
 
+// An ERP date the plan cannot hold is logged naming the element, and its task is placed without the
+// ERP's dates; the rest of the structure is built as always.
+TEST_F(TransferTest, AnElementDateThePlanCannotHoldIsLoggedAndLeftOut) {
+    struct Case {
+        const char* code;
+        Date start, finish;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"BR12", At(1970, 1, 2, 8), At(2024, 5, 31, 17), "The start 1970-01-02 08:00:00 of Charge Element BR12"},
+        {"BR21", At(2024, 6, 3, 8), At(2200, 1, 1, 17), "The finish 2200-01-01 17:00:00 of Charge Element BR21"},
+        {"BRM1", At(1970, 1, 2, 17), At(1970, 1, 2, 17), "The start 1970-01-02 17:00:00 of Charge Element BRM1"},
+        {"BRM2", At(2200, 1, 1, 17), At(2200, 1, 1, 17), "The start 2200-01-01 17:00:00 of Charge Element BRM2"},
+    };
+    for (const auto& ce : *CurrentProjectData->ChargeElements)
+        for (const Case& c : cases)
+            if (ce->CECode == c.code) {
+                ce->StartDate = c.start;
+                ce->FinishDate = c.finish;
+            }
+    TransferChargeStructureToProject();
+    EXPECT_EQ(Err().Number, 0) << Err().Description;
+    ASSERT_EQ(Plan().Tasks().Count(), 8);
+    const std::string log = LogText();
+    for (const Case& c : cases)
+        EXPECT_THAT(log, HasSubstr(std::string(c.says) + " is outside the dates Microsoft Project schedules "
+                                   "(1984-01-01 to 2149-12-31); its task is placed without the ERP's dates."));
+    EXPECT_EQ(TaskAt(6).Text1(), "BR12");
+    EXPECT_EQ(TaskAt(6).Text15(), "BR10");
+    EXPECT_EQ(TaskAt(4).Text1(), "BR11"); // the others keep their ERP dates
+    EXPECT_EQ(CDate(TaskAt(4).ConstraintDate()), At(2024, 3, 4, 8));
+    EXPECT_EQ(TaskAt(4).Duration(), app->DateDifference(At(2024, 3, 4, 8), At(2024, 4, 26, 17)));
+}
+
 TEST_F(TransferTest, CountsMoreThan32767Records) {
     auto& list = *CurrentProjectData->ChargeElements;
     const size_t demo = list.size();

@@ -83,8 +83,9 @@ bool IsCostAccount(const std::string& typeText) {
     return trimmed == "project cost account";
 }
 
-// The OBS elements of the plan's file, "code: description", up to the first code holding ".".
-std::vector<std::pair<std::string, std::string>> ReadObsElements() {
+// The OBS elements of the plan's file, "code: description", up to the first code holding ".". A record
+// that is not text is left out; the first such record's number goes to `damaged`.
+std::vector<std::pair<std::string, std::string>> ReadObsElements(int32_t* damaged = nullptr) {
     std::vector<std::pair<std::string, std::string>> elements;
     const std::string path = GetObsFilePath();
     Err().Clear();
@@ -94,9 +95,13 @@ std::vector<std::pair<std::string, std::string>> ReadObsElements() {
         return elements;
     }
     os::FixedRecord record(ObsElementRecord::kLength);
-    while (!file.Eof() && file.Get(record)) {
+    for (int32_t number = 1; !file.Eof() && file.Get(record); ++number) {
         const std::string code = Trim(record.Text(ObsElementRecord::Code));
         if (code.find('.') != std::string::npos) break;
+        if (!IsTextRecord(record.Bytes())) {
+            if (damaged && *damaged == 0) *damaged = number;
+            continue;
+        }
         elements.emplace_back(code, Trim(record.Text(ObsElementRecord::Description)));
     }
     file.Close();
@@ -169,8 +174,11 @@ void frmKovaChargeElements::Form_Load() {
 }
 
 void frmKovaChargeElements::GetOBSElementsfromFile() {
-    for (const auto& [code, description] : ReadObsElements())
+    int32_t damaged = 0;
+    for (const auto& [code, description] : ReadObsElements(&damaged))
         cmbOBSElements.AddItem(code + ": " + description);
+    if (damaged != 0)
+        MsgBox(DamagedSideFileText(GetObsFilePath(), damaged), vbOKOnly + vbExclamation, kMessageTitle);
 }
 
 void frmKovaChargeElements::Form_Activate() {

@@ -205,6 +205,23 @@ TEST_F(ChargeElementDialog, AnObsEntryStoresItsCode) {
     EXPECT_EQ(added.OutlineLevel(), 2);
 }
 
+// A damaged OBS file lists only its whole records and says which file is damaged.
+TEST_F(ChargeElementDialog, ADamagedObsFileListsNoJunkAndIsNamed) {
+    SetProperty("OBSCode", Variant(std::string("ORG")));
+    WriteObsFile({{"ORG", "Organisation"}, {"ENG", "Engineering"}, {"CONS", "Construction"}});
+    DamageRecord(GetObsFilePath(), ObsElementRecord::kLength, 2);
+    WithTop();
+    ExpectInsert();
+    user.Add(st::Answer(vbOK, "The file " + GetObsFilePath() +
+                                  " is damaged: record 2 is not text. Its damaged records are left out; "
+                                  "synchronize the master data to write it again."));
+    user.Add(st::Click(Control("cmdCancel")));
+    user.Add(st::Answer(vbYes, "Are you sure you want to Cancel the operation?"));
+    Insert();
+    ASSERT_TRUE(Finish());
+    EXPECT_THAT(Shown(), HasSubstr("[\"ORG: Organisation\", \"CONS: Construction\"]"));
+}
+
 // A change shows the task's values; a refused one puts them back and keeps the dialog open.
 TEST_F(ChargeElementDialog, ARefusedChangeRestoresTheTasksValues) {
     AddElement("Top", "T", "WBS Element", 1);

@@ -91,14 +91,19 @@ void CloseRunWindows(frmConnectProject& dialog) {
 // from its start date: the tasks that bring no dates of their own take it, and the plan's start
 // agrees with its tasks instead of staying the day the plan was made. A start without a time of day
 // (the data library reads midnight as 00:00:01) begins at 08:00, as a new plan's does. Nothing when
-// the ERP has no start, and a logged line when the plan cannot be scheduled from it.
+// the ERP has no start, and a logged line when the plan cannot be scheduled from it (a start of 1900,
+// which the data library reads as no start, too).
 std::optional<platform::automation::Date> ScheduleStart() {
-    if (!CurrentProjectData || CurrentProjectData->StartDate.IsZero()) return std::nullopt;
-    platform::automation::Date start = CurrentProjectData->StartDate;
+    if (!CurrentProjectData) return std::nullopt;
+    const platform::automation::Date given = CurrentProjectData->StartDate.IsZero()
+                                                 ? CurrentProjectData->StartDateReadAsNone
+                                                 : CurrentProjectData->StartDate;
+    if (given.IsZero()) return std::nullopt;
+    platform::automation::Date start = given;
     if (start.TimePart() * 86400.0 < 59.5)
         start = platform::automation::Date(std::floor(start.Serial()) + 8.0 / 24.0);
     if (!platform::msproject::detail::IsScheduleDate(start)) {
-        PrintLog("The start " + platform::msproject::detail::ShownDate(CurrentProjectData->StartDate) + " of Kova Project " +
+        PrintLog("The start " + platform::msproject::detail::ShownDate(given) + " of Kova Project " +
                  CurrentProjectData->ProjectCode + " is outside the dates Microsoft Project schedules " +
                  platform::msproject::detail::kScheduleDatesText + "; the plan keeps its own start.");
         return std::nullopt;

@@ -286,6 +286,7 @@ TEST_P(ConnectRunStartTest, AProjectStartThePlanCannotHoldIsLoggedAndTheConnectG
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, ConnectRunStartTest, ::testing::Values(std::pair{"19500102080000", "1950-01-02 08:00:00"},
+                                           std::pair{"19000301080000", "1900-03-01 08:00:00"},
                                            std::pair{"22000301080000", "2200-03-01 08:00:00"}),
                          [](const auto& info) { return "Year" + std::string(info.param.first).substr(0, 4); });
 

@@ -44,6 +44,16 @@ protected:
 
     msp::Project Plan() const { return app->ActiveProject(); }
 
+    // Overwrites the start of record `number` (from 1) of a side file with binary junk.
+    static void DamageRecord(const std::string& path, size_t length, int number) {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        ASSERT_TRUE(file) << path;
+        file.seekp(static_cast<std::streamoff>(length * static_cast<size_t>(number - 1)));
+        const char junk[] = {'\x00', '\x01', 'Z', '\x7f', '\x9d', '\x1b', 'q', '\x00'};
+        file.write(junk, sizeof junk);
+        ASSERT_TRUE(file) << path;
+    }
+
     // Opens the log as a command does; LogText() reads what was written so far.
     void OpenLog() {
         logPath = erp.home() / "run.log";

@@ -545,6 +545,18 @@ std::string GetObsFilePath() {
     return SideFilePath(".obs");
 }
 
+bool IsTextRecord(const std::string& bytes) {
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+    });
+}
+
+std::string DamagedSideFileText(const std::string& path, int32_t number) {
+    return "The file " + path + " is damaged: record " + std::to_string(number) +
+           " is not text. Its damaged records are left out; synchronize the master data to write it again.";
+}
+
 void CreateServerProjectFolder() {
     std::string name = PlanName();
     if (Err().Number != 0) return;

@@ -132,6 +132,11 @@ void CreateServerProjectFolder();
 // Asks, then deletes a server plan's side files and its folder; a folder that cannot be removed is
 // left in Err() for the caller.
 void DeleteProjectSideFiles();
+// Whether a record read from a side file (".lco", ".obs") is text as its writer left it. Control bytes
+// (zeros included) and the bytes Windows-1252 leaves undefined mean the file was damaged.
+bool IsTextRecord(const std::string& bytes);
+// What a reader says of a side file whose record `number` is not text; its damaged records are left out.
+std::string DamagedSideFileText(const std::string& path, int32_t number);
 // Rewrites the ".obs" file from the ERP for the project and OBS code of CurrentProjectData.
 void WriteObsElementsFile();
 

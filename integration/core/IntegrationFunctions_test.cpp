@@ -14,6 +14,14 @@ namespace os = platform::os;
 namespace fs = std::filesystem;
 using test::ApplicationFolder;
 
+// Control bytes and the bytes Windows-1252 leaves undefined are damage; every other byte is text.
+TEST(SideFileRecords, OnlyTextAsTheWritersLeaveItIsText) {
+    for (unsigned char b : {0x00, 0x09, 0x0A, 0x1F, 0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        EXPECT_FALSE(IsTextRecord(std::string("ab ") + static_cast<char>(b) + "cd")) << int(b);
+    for (unsigned char b : {0x20, 0x41, 0x7E, 0x80, 0x8E, 0x9F, 0xA0, 0xE9, 0xFF})
+        EXPECT_TRUE(IsTextRecord(std::string("ab ") + static_cast<char>(b) + "cd")) << int(b);
+}
+
 TEST(ApplicationPath, TheRegisteredPathIsTakenAsItStands) {
     for (std::string stored : {"/opt/kova", "/opt/kova/", "/srv/Kova Project/app"}) {
         ApplicationFolder app;

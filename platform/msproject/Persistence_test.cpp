@@ -273,7 +273,8 @@ std::string Bytes(const fs::path& file) {
 // the file, the row and the field in the message, and stays on disk byte for byte.
 TEST_F(Persistence, DamagedPlansAreRefusedWithTheReasonAndLeftAsTheyAre) {
     Build({{"Design", 1}, {"Drawings", 2}});
-    Plan().Resources().Add("Crane");
+    Resource crane = Plan().Resources().Add("Crane");
+    PlanTasks().Item(2).Assignments().Add(crane.Id(), 1.0);
     const fs::path good = Folder() / "Good.mpp";
     app->FileSaveAs(good.string());
     ASSERT_EQ(Err().Number, 0) << Err().Description;
@@ -300,6 +301,10 @@ TEST_F(Persistence, DamagedPlansAreRefusedWithTheReasonAndLeftAsTheyAre) {
         {"shiftBackwards", [](auto& j) { j["calendars"][0]["week"][1]["shifts"][0] = {600, 480}; },
          "calendar \"Standard\": the shift 600 to 480"},
         {"wrongType", [](auto& j) { j["tasks"][1]["name"] = 5; }, "task 2 cannot be read"},
+        {"missingResource", [](auto& j) { j["tasks"][1]["assignments"][0]["resource"] = 9; },
+         "task 2 (\"Drawings\", unique id 2), assignment 1: resource unique id 9 is not in the plan"},
+        {"noResource", [](auto& j) { j["tasks"][1]["assignments"][0].erase("resource"); },
+         "task 2 (\"Drawings\", unique id 2), assignment 1: resource unique id 0 is not in the plan"},
         {"newerFormat", [](auto& j) { j["formatVersion"] = 99; }, "newer file format (version 99)"},
     };
     for (const auto& c : cases) {

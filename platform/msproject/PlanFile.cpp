@@ -635,8 +635,14 @@ void DeserializePlan(PlanData& p, const std::string& text, const std::string& fi
                 auto a = std::make_shared<AssignmentData>();
                 a->uid = aj.at("uid").get<int32_t>();
                 a->task = task.get();
-                auto it = byUid.find(aj.value("resource", 0));
-                if (it != byUid.end()) a->resource = it->second;
+                // The program never holds an assignment without its resource: one the plan lacks is damage,
+                // and saving it would write resource 0.
+                const int32_t resource = aj.value("resource", 0);
+                auto it = byUid.find(resource);
+                if (it == byUid.end())
+                    throw Invalid(TaskName(p.tasks.size() + 1, *task) + ", assignment " + std::to_string(a->uid) +
+                                  ": resource unique id " + std::to_string(resource) + " is not in the plan");
+                a->resource = it->second;
                 Get(aj, "units", a->units);
                 Get(aj, "work", a->work);
                 Get(aj, "actualWork", a->actualWork);

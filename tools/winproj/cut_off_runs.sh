@@ -7,7 +7,10 @@
 # save fails ends as failed. 3: a charge-element file that
 # cannot be written ends the run as failed, naming the file. 4: the prompt refuses a date the plan file
 # cannot hold, and the plan saved after it opens again. 5: kova-erp refuses a project that starts after
-# it finishes.
+# it finishes. 6: a plan whose assignment names a resource the plan lacks is refused on opening, naming
+# the task and the resource, and is left as it was. 7: a damaged labour cost-object file is named in the
+# budget-line dialog, which lists none of its junk. 8: a link state edited by hand into one the run
+# does not know is logged, naming the task and the field, and the line is left as it is.
 # Usage: cut_off_runs.sh KOVA_SETUP KOVA_ERP TOLVANE WINPROJ SOURCE_DIR
 . "$(dirname "$0")/demo_machine.sh" "$@"
 data="$source/testdata"
@@ -105,4 +108,31 @@ EOF
 if "$erp" create LATE --seed late.json >late.txt 2>&1; then fail "kova-erp took a project that ends before it starts"; fi
 grep -q 'the project LATE starts (2200-03-01) after it finishes (2025-06-30)' late.txt ||
     fail "kova-erp did not say why: $(cat late.txt)"
+
+# 6. An assignment whose resource is not in the plan: the plan is refused, not saved with resource 0.
+cp Bridge.mpp lost-resource.mpp
+sed -i '0,/"resource": [0-9]*/s//"resource": 999/' lost-resource.mpp
+cp lost-resource.mpp lost-resource-before.mpp
+printf 'save\nquit\n' | "$winproj" lost-resource.mpp >lost-resource.txt 2>&1 || true
+grep -q 'lost-resource.mpp" is not a valid project file: task [0-9]* (".*", unique id [0-9]*), assignment [0-9]*: resource unique id 999 is not in the plan' \
+    lost-resource.txt || fail "the plan with a missing resource was not refused: $(cat lost-resource.txt)"
+cmp -s lost-resource.mpp lost-resource-before.mpp || fail "the plan with a missing resource was changed"
+
+# 7. A damaged labour cost-object file: the dialog names it and lists only its whole records.
+printf '\001\000\377junk\033' | dd of=Bridge.lco bs=1 seek=0 conv=notrunc status=none
+cat >damaged-lco.script <<'EOF'
+pick frmKovabdglines.cmbCostType "Labor"
+box OK contains "Bridge.lco is damaged: record 1 is not text."
+pick frmKovabdglines.cmbCostObj "LAB.SITEHOUR Site work hour"
+click frmKovabdglines.cmdCancel
+EOF
+"$winproj" --script damaged-lco.script --transcript damaged-lco.transcript Bridge.mpp --select 11 --run BudgetLineDetails \
+    >/dev/null || fail "the damaged labour file was not named: $(tail -n 5 damaged-lco.transcript)"
+if grep -q 'junk' damaged-lco.transcript; then fail "the dialog lists the junk of the damaged labour file"; fi
+
+# 8. A link state edited by hand: the run says which line it leaves as it is and why.
+printf 'set 12 Text8 9\nsave\nquit\n' | "$winproj" Bridge.mpp >/dev/null || fail "the plan could not be edited"
+sync hand-edited
+grep -q '^Budget line of task ".*": Text8 holds "9", which is no link state (1, 2 or 3). The line is left as it is.$' \
+    hand-edited.log || fail "the line with an unknown link state was not logged: $(cat hand-edited.log)"
 echo "cut-off runs passed"
