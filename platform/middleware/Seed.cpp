@@ -31,7 +31,6 @@ public:
                         (path_.empty() ? (source_.empty() ? std::string("seed: ") : std::string()) : path_ + ": ") +
                         what);
     }
-    const std::string& source() const { return source_; }
     std::string PathOf(const std::string& key) const { return path_.empty() ? key : path_ + "." + key; }
 
     bool Has(const char* key) const { return j_.contains(key) && !j_.at(key).is_null(); }

@@ -258,7 +258,9 @@ private:
     bool LockWithinBound(int fd, const std::filesystem::path& lockPath) {
         using Clock = std::chrono::steady_clock;
         const auto start = Clock::now();
-        const auto bound = std::chrono::duration<double>(RegistryLockWaitSeconds());
+        // A process that gave up once does not wait again: each later change tries the lock once.
+        const double configured = RegistryLockWaitSeconds();
+        const auto bound = std::chrono::duration<double>(gaveUp_ ? 0.0 : configured);
         bool told = false;
         while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             if (errno == EINTR) continue;
@@ -269,10 +271,12 @@ private:
             const auto waited = Clock::now() - start;
             if (waited >= bound) {
                 char seconds[32];
-                std::snprintf(seconds, sizeof seconds, "%g", bound.count());
+                std::snprintf(seconds, sizeof seconds, "%g", configured);
                 problem_ = "The registry lock \"" + lockPath.string() + "\" is still held by another program after " +
                            seconds + " s: the registry was not changed.";
-                std::fprintf(stderr, "%s\n", problem_.c_str());
+                if (!gaveUp_)
+                    std::fprintf(stderr, "%s This program no longer waits for it.\n", problem_.c_str());
+                gaveUp_ = true;
                 return false;
             }
             if (!told && waited >= std::chrono::seconds(1)) {
@@ -282,6 +286,7 @@ private:
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        gaveUp_ = false;
         return true;
     }
 
@@ -372,6 +377,7 @@ public:
 
 private:
     std::mutex mutex_;
+    bool gaveUp_ = false; // the last wait for the lock was given up
     std::filesystem::path file_;
     FileStamp stamp_;
     bool corrupt_ = false;

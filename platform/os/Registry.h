@@ -8,7 +8,8 @@
 // length that was written, terminating zero or not. Every change is written to the file at once, under
 // a machine-wide lock (`registry.json.lock`): a change waits while another process holds it, says so on
 // stderr after a second, and fails with ERROR_TIMEOUT after $KOVA_REGISTRY_LOCK_WAIT seconds (default
-// 30), naming the lock file there and in RegistryLastProblem().
+// 30), naming the lock file there and in RegistryLastProblem(); having given up, the process does not
+// wait again (each later change tries the lock once) until a change goes through.
 #include <cstdint>
 #include <string>
 

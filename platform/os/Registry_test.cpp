@@ -325,7 +325,7 @@ TEST_F(RegistryTest, DamageNamesTheValueAndItsWholeKey) {
 TEST_F(RegistryTest, AChangeWaitsForTheLockSaysSoAndGivesUpAtTheBound) {
     const auto lockPath = home.path() / "registry.json.lock";
     ScopedEnv bound("KOVA_REGISTRY_LOCK_WAIT", "1.6");
-    for (const bool letGo : {false, true}) {
+    for (const bool letGo : {true, false}) {
         SCOPED_TRACE(letGo ? "the holder lets go" : "the holder keeps it");
         int holder = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         ASSERT_GE(holder, 0);
@@ -338,14 +338,15 @@ TEST_F(RegistryTest, AChangeWaitsForTheLockSaysSoAndGivesUpAtTheBound) {
             });
         testing::internal::CaptureStderr();
         const auto start = std::chrono::steady_clock::now();
-        const bool stored = RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", "yes");
+        const bool stored = RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", letGo ? "made" : "lost");
         const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const std::string said = testing::internal::GetCapturedStderr();
         if (release.joinable()) release.join();
         else ::close(holder);
         EXPECT_NE(said.find("Waiting for the registry lock \"" + lockPath.string() + "\""), std::string::npos) << said;
         std::string value;
-        EXPECT_EQ(RegistryGetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", value), letGo);
+        EXPECT_TRUE(RegistryGetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", value));
+        EXPECT_EQ(value, "made"); // the change that waited is made, the one given up is not
         EXPECT_EQ(stored, letGo);
         if (letGo) {
             EXPECT_GE(waited, 1.2);
@@ -359,6 +360,19 @@ TEST_F(RegistryTest, AChangeWaitsForTheLockSaysSoAndGivesUpAtTheBound) {
             EXPECT_NE(RegistryLastProblem().find(gaveUp), std::string::npos) << RegistryLastProblem();
         }
     }
+    // Having given up once, the process does not wait again while the lock is held; once the holder
+    // lets go, changes are made again.
+    int holder = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    testing::internal::CaptureStderr();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", "again"));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.5);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(RegistryLastProblem().find(lockPath.string()), std::string::npos);
+    ::close(holder);
+    EXPECT_TRUE(RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", "after"));
 }
 
 } // namespace
