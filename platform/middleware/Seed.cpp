@@ -20,12 +20,16 @@ namespace {
 // Reads one JSON object of the seed, keeping the path for messages and refusing unknown keys.
 class Reader {
 public:
-    Reader(const Json& j, std::string path) : j_(j), path_(std::move(path)) {
+    // `source` names the file the document was read from ("" when it came from elsewhere).
+    Reader(const Json& j, std::string path, std::string source = {})
+        : j_(j), path_(std::move(path)), source_(std::move(source)) {
         if (!j.is_object()) Fail("must be an object");
     }
 
     [[noreturn]] void Fail(const std::string& what) const {
-        throw SeedError((path_.empty() ? std::string("seed") : path_) + ": " + what);
+        throw SeedError((source_.empty() ? "" : source_ + ": ") +
+                        (path_.empty() ? (source_.empty() ? std::string("seed: ") : std::string()) : path_ + ": ") +
+                        what);
     }
     std::string PathOf(const std::string& key) const { return path_.empty() ? key : path_ + "." + key; }
 
@@ -72,6 +76,25 @@ public:
         if (!v->is_number()) Fail(std::string(key) + " must be a number");
         return v->get<double>();
     }
+    // A quantity or duration of a budget line, as the ERP holds one (kLargestQuantity).
+    double Quantity(const char* key) {
+        const double value = Real(key, 0);
+        if (!(value >= 0 && value < kLargestQuantity))
+            Fail(std::string(key) + " must be a number of 0 or more, below 1000000000000000");
+        return value;
+    }
+    // An amount of money: below kLargestQuantity either way (a credit is negative).
+    double Amount(const char* key) {
+        const double value = Real(key, 0);
+        if (!(value > -kLargestQuantity && value < kLargestQuantity))
+            Fail(std::string(key) + " must be a number above -1000000000000000 and below 1000000000000000");
+        return value;
+    }
+    double Percent(const char* key) {
+        const double value = Real(key, 0);
+        if (!(value >= 0 && value <= 100)) Fail(std::string(key) + " must be a percentage from 0 to 100");
+        return value;
+    }
     // "YYYY-MM-DD[ hh:mm[:ss]]" (or a 14-digit stamp) as a stamp; Empty when absent or "".
     Variant Stamp(const char* key) {
         std::string text = Text(key);
@@ -109,7 +132,7 @@ public:
         if (!v) return;
         if (!v->is_array()) Fail(std::string(key) + " must be a list");
         for (size_t i = 0; i < v->size(); ++i) {
-            Reader item(v->at(i), PathOf(key) + "[" + std::to_string(i) + "]");
+            Reader item(v->at(i), PathOf(key) + "[" + std::to_string(i) + "]", source_);
             each(item, static_cast<int32_t>(i));
             item.Done();
         }
@@ -126,6 +149,7 @@ private:
     }
     const Json& j_;
     std::string path_;
+    std::string source_;
     std::set<std::string> used_;
 };
 
@@ -180,7 +204,7 @@ void ChargeElements(Database& db, Reader& plan, const std::string& project, cons
                {project, planId, id, c.Text("description"), static_cast<int32_t>(type), parent, linked,
                 c.Text("obs"), static_cast<int32_t>(c.Int("connectable", 1)), c.Stamp("start"),
                 c.Stamp("finish"), c.Stamp("actualStart"), c.Stamp("actualFinish"),
-                c.Real("percentComplete", 0), c.Text("derivedFrom"),
+                c.Percent("percentComplete"), c.Text("derivedFrom"),
                 static_cast<int32_t>(c.Int("evAsMilestone", 0)), static_cast<int32_t>(c.Int("hasCosts", 0)),
                 i});
     });
@@ -228,12 +252,12 @@ void BudgetLines(Database& db, Reader& plan, const std::string& project, const s
              employee,
              tradeGroup,
              b.Text("unit", platform::automation::CStr(unit)),
-             b.Real("quantity", 0),
-             b.Real("requiredQuantity", 0),
-             b.Real("netQuantity", 0),
-             b.Real("duration", 0),
-             b.Real("requiredDuration", 0),
-             b.Real("costAmount", 0),
+             b.Quantity("quantity"),
+             b.Quantity("requiredQuantity"),
+             b.Quantity("netQuantity"),
+             b.Quantity("duration"),
+             b.Quantity("requiredDuration"),
+             b.Amount("costAmount"),
              b.Stamp("start"),
              b.Stamp("finish"),
              static_cast<int32_t>(link),
@@ -340,9 +364,9 @@ void Calendars(Database& db, Reader& seed) {
 
 } // namespace
 
-SeedResult LoadSeed(Database& db, const Json& seed) {
+SeedResult LoadSeed(Database& db, const Json& seed, const std::string& source) {
     SeedResult result;
-    Reader r(seed, "");
+    Reader r(seed, "", source);
     if (r.Has("seed") && r.Text("seed") != "kova-erp") r.Fail("this is no kova-erp seed");
     r.Get("seed");
     if (r.Int("version", 1) != 1) r.Fail("only version 1 of the seed format is known");
@@ -351,7 +375,7 @@ SeedResult LoadSeed(Database& db, const Json& seed) {
         if (r.Has("release")) db.Run("UPDATE erp_release SET release_id = ?", {r.Text("release")});
         r.Get("release");
         if (const Json* company = r.Get("company")) {
-            Reader c(*company, "company");
+            Reader c(*company, "company", source);
             result.companyNumber = static_cast<int32_t>(c.Int("number", 0));
             if (result.companyNumber == 0) c.Fail("number is missing");
             db.Run("INSERT INTO company(company_number, name) VALUES (?, ?)",
@@ -359,7 +383,7 @@ SeedResult LoadSeed(Database& db, const Json& seed) {
             c.Done();
         }
         if (const Json* params = r.Get("planningParameters")) {
-            Reader p(*params, "planningParameters");
+            Reader p(*params, "planningParameters", source);
             if (result.companyNumber == 0) p.Fail("planning parameters need a company");
             db.Run(
                 "INSERT INTO planning_parameters(company_number, transfer_equipment, transfer_trade_groups, "
@@ -411,7 +435,7 @@ SeedResult LoadSeed(Database& db, const Json& seed) {
         r.Done();
         tx.Commit();
     } catch (const DatabaseError& e) {
-        throw SeedError(std::string("the backend refused the seed: ") + e.what());
+        throw SeedError((source.empty() ? "" : source + ": ") + "the backend refused the seed: " + e.what());
     }
     return result;
 }
@@ -478,7 +502,7 @@ std::vector<std::pair<std::string, Variant>> ElementFields(Database& db, Reader&
     if (c.Has("finish")) fields.emplace_back("sched_finish_ts", c.Stamp("finish"));
     if (c.Has("actualStart")) fields.emplace_back("actual_start_ts", c.Stamp("actualStart"));
     if (c.Has("actualFinish")) fields.emplace_back("actual_finish_ts", c.Stamp("actualFinish"));
-    if (c.Has("percentComplete")) fields.emplace_back("percent_complete", c.Real("percentComplete", 0));
+    if (c.Has("percentComplete")) fields.emplace_back("percent_complete", c.Percent("percentComplete"));
     return fields;
 }
 
@@ -512,7 +536,8 @@ std::string ApplyChange(Database& db, Reader& c, const std::string& project, con
                  {"quantity", "quantity"}, {"requiredQuantity", "required_quantity"},
                  {"netQuantity", "net_quantity"}, {"duration", "duration"},
                  {"requiredDuration", "required_duration"}, {"costAmount", "cost_amount"}})
-            if (c.Has(key)) fields.emplace_back(column, c.Real(key, 0));
+            if (c.Has(key))
+                fields.emplace_back(column, std::string(column) == "cost_amount" ? c.Amount(key) : c.Quantity(key));
         if (c.Has("unit")) fields.emplace_back("unit", c.Text("unit"));
         if (c.Has("start")) fields.emplace_back("start_ts", c.Stamp("start"));
         if (c.Has("finish")) fields.emplace_back("finish_ts", c.Stamp("finish"));
@@ -572,11 +597,11 @@ SeedResult LoadSeedFile(Database& db, const std::filesystem::path& file) {
     Json seed = ReadJsonFile(file);
     // A seed file is written to fill a backend: one without anything in it is a mistake.
     if (seed.is_object() && seed.empty()) throw SeedError(file.string() + ": the seed holds nothing to load");
-    return LoadSeed(db, seed);
+    return LoadSeed(db, seed, file.string());
 }
 
-std::vector<std::string> ApplyChangeSet(Database& db, const Json& changes) {
-    Reader r(changes, "");
+std::vector<std::string> ApplyChangeSet(Database& db, const Json& changes, const std::string& source) {
+    Reader r(changes, "", source);
     const std::string project = r.RequiredText("project");
     const std::string plan = r.RequiredText("plan");
     if (!Exists(db, "SELECT 1 FROM plan WHERE project_id = ? AND plan_id = ?", {project, plan}))
@@ -590,7 +615,7 @@ std::vector<std::string> ApplyChangeSet(Database& db, const Json& changes) {
 }
 
 std::vector<std::string> ApplyChangeSetFile(Database& db, const std::filesystem::path& file) {
-    return ApplyChangeSet(db, ReadJsonFile(file));
+    return ApplyChangeSet(db, ReadJsonFile(file), file.string());
 }
 
 } // namespace platform::middleware

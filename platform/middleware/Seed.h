@@ -56,9 +56,14 @@ struct SeedResult {
     int projects = 0;
 };
 
+// The largest quantity, duration or amount of a budget line the ERP holds is below this; quantities and
+// durations are not negative, percentages run from 0 to 100. Seeds and change sets refuse others.
+inline constexpr double kLargestQuantity = 1e15;
+
 // Loads a seed into an opened backend in one transaction; nothing is kept when it fails. Throws
-// SeedError naming the place ("projects[0].plans[1].chargeElements[2]: ...").
-SeedResult LoadSeed(Database& db, const nlohmann::json& seed);
+// SeedError naming the file it came from (`source`, when given) and the place
+// ("demo.json: projects[0].plans[1].chargeElements[2]: ...").
+SeedResult LoadSeed(Database& db, const nlohmann::json& seed, const std::string& source = {});
 SeedResult LoadSeedFile(Database& db, const std::filesystem::path& file);
 
 // A change set: changes to one plan's charge structure and schedule links, applied in order in one
@@ -74,7 +79,7 @@ SeedResult LoadSeedFile(Database& db, const std::filesystem::path& file);
 //       {"op": "ownership", "node", "ownership"}]}  the schedule link's ownership (0 to 4)
 //
 // Returns one line per change applied ("removed BR12 (2 elements)").
-std::vector<std::string> ApplyChangeSet(Database& db, const nlohmann::json& changes);
+std::vector<std::string> ApplyChangeSet(Database& db, const nlohmann::json& changes, const std::string& source = {});
 std::vector<std::string> ApplyChangeSetFile(Database& db, const std::filesystem::path& file);
 
 } // namespace platform::middleware

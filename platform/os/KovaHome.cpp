@@ -21,6 +21,14 @@ std::filesystem::path KovaHome() {
         home = std::filesystem::path(user && *user ? user : "/tmp") / ".kova";
     }
     std::error_code ec;
+    // The folder's paths are stored (the program's App Paths among them) and read by programs started
+    // elsewhere: a relative folder names it from the working folder of this process only.
+    if (home.is_relative()) {
+        const auto full = std::filesystem::absolute(home, ec);
+        if (!ec) home = full;
+    }
+    home = home.lexically_normal();
+    if (home.has_relative_path() && home.filename().empty()) home = home.parent_path(); // no trailing "/"
     std::filesystem::create_directories(home, ec);
     return home;
 }

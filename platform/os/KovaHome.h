@@ -5,7 +5,8 @@
 
 namespace platform::os {
 
-// $KOVA_HOME, else ~/.kova; created on first use.
+// $KOVA_HOME, else ~/.kova, as an absolute path (a relative $KOVA_HOME is taken from the working
+// folder); created on first use.
 std::filesystem::path KovaHome();
 
 // A sub-path of the machine folder, created as a folder when `create` is set.

@@ -2,7 +2,11 @@
 
 #include "platform/os/KovaHome.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -83,9 +87,9 @@ std::string FromHex(const std::string& hex) {
         if (c >= '0' && c <= '9') return c - '0';
         c = Lower(c);
         if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        throw std::runtime_error("bad hex digit");
+        throw std::runtime_error("invalid hexadecimal digit");
     };
-    if (hex.size() % 2) throw std::runtime_error("odd hex length");
+    if (hex.size() % 2) throw std::runtime_error("odd number of hexadecimal digits");
     std::string bytes(hex.size() / 2, '\0');
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(nibble(hex[2 * i]) << 4 | nibble(hex[2 * i + 1]));
@@ -109,25 +113,40 @@ Json ToJson(const Key& key) {
     return j;
 }
 
-// Throws on a malformed document; names that repeat without regard to case keep their first entry.
-void FromJson(const Json& j, Key& key) {
-    if (!j.is_object()) throw std::runtime_error("key is not an object");
+// Throws on a malformed document, naming the key (its whole path, from the hive) and the value;
+// names that repeat without regard to case keep their first entry.
+void FromJson(const Json& j, Key& key, const std::string& path) {
+    if (!j.is_object()) throw std::runtime_error("the key \"" + path + "\" is not an object");
     if (auto it = j.find("values"); it != j.end()) {
+        if (!it->is_object()) throw std::runtime_error("the values of the key \"" + path + "\" are not an object");
         for (const auto& [name, v] : it->items()) {
             if (FindValue(key, name)) continue;
-            Value value{name, v.at("type").get<uint32_t>(), FromHex(v.at("data").get<std::string>())};
+            const std::string where = "the value \"" + name + "\" of the key \"" + path + "\"";
+            if (!v.is_object()) throw std::runtime_error(where + " is not an object");
+            const auto type = v.find("type"), data = v.find("data");
+            if (type == v.end() || !type->is_number_unsigned() || type->get<uint64_t>() > UINT32_MAX)
+                throw std::runtime_error(where + " has no type (a whole number of 0 or more)");
+            if (data == v.end() || !data->is_string())
+                throw std::runtime_error(where + " has no data (a text of hexadecimal digits)");
+            Value value{name, type->get<uint32_t>(), {}};
+            try {
+                value.bytes = FromHex(data->get<std::string>());
+            } catch (const std::runtime_error& e) {
+                throw std::runtime_error(where + " has an " + e.what() + " in its data");
+            }
             if (value.type == REG_DWORD && value.bytes.size() != 4)
-                throw std::runtime_error("the DWORD value \"" + name + "\" of the key \"" + key.name + "\" has " +
-                                         std::to_string(value.bytes.size()) + " bytes instead of 4");
+                throw std::runtime_error(where + " is a DWORD of " + std::to_string(value.bytes.size()) +
+                                         " bytes instead of 4");
             key.values.push_back(std::move(value));
         }
     }
     if (auto it = j.find("keys"); it != j.end()) {
+        if (!it->is_object()) throw std::runtime_error("the subkeys of the key \"" + path + "\" are not an object");
         for (const auto& [name, child] : it->items()) {
             if (FindKey(key, name)) continue;
             Key k;
             k.name = name;
-            FromJson(child, k);
+            FromJson(child, k, path + "\\" + name);
             key.keys.push_back(std::move(k));
         }
     }
@@ -169,8 +188,13 @@ public:
         auto lockPath = file;
         lockPath += ".lock";
         int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) return ERROR_CANTWRITE;
-        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        if (fd < 0) {
+            problem_ = "The registry lock \"" + lockPath.string() + "\" cannot be opened (" + std::strerror(errno) + ").";
+            return ERROR_CANTWRITE;
+        }
+        if (!LockWithinBound(fd, lockPath)) {
+            ::close(fd);
+            return ERROR_TIMEOUT;
         }
         int32_t rc = ERROR_REGISTRY_CORRUPT;
         if (Refresh()) {
@@ -229,6 +253,52 @@ public:
     }
 
 private:
+    // Takes the machine-wide lock, waiting for another process that holds it: after a second the wait
+    // is told on stderr, and after the bound ($KOVA_REGISTRY_LOCK_WAIT seconds, else 30) it is given up.
+    bool LockWithinBound(int fd, const std::filesystem::path& lockPath) {
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        // A process that gave up once does not wait again: each later change tries the lock once.
+        const double configured = RegistryLockWaitSeconds();
+        const auto bound = std::chrono::duration<double>(gaveUp_ ? 0.0 : configured);
+        bool told = false;
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) {
+                problem_ = "The registry lock \"" + lockPath.string() + "\" cannot be taken (" + std::strerror(errno) + ").";
+                return false;
+            }
+            const auto waited = Clock::now() - start;
+            if (waited >= bound) {
+                char seconds[32];
+                std::snprintf(seconds, sizeof seconds, "%g", configured);
+                problem_ = "The registry lock \"" + lockPath.string() + "\" is still held by another program after " +
+                           seconds + " s: the registry was not changed.";
+                if (!gaveUp_)
+                    std::fprintf(stderr, "%s This program no longer waits for it.\n", problem_.c_str());
+                gaveUp_ = true;
+                return false;
+            }
+            if (!told && waited >= std::chrono::seconds(1)) {
+                std::fprintf(stderr, "Waiting for the registry lock \"%s\", held by another program ...\n",
+                             lockPath.c_str());
+                told = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        gaveUp_ = false;
+        return true;
+    }
+
+    static double RegistryLockWaitSeconds() {
+        if (const char* text = std::getenv("KOVA_REGISTRY_LOCK_WAIT"); text && *text) {
+            char* end = nullptr;
+            const double seconds = std::strtod(text, &end);
+            if (*end == '\0' && seconds >= 0 && seconds <= 3600) return seconds;
+        }
+        return 30;
+    }
+
     // Re-reads the file when another process (or a test) replaced it. False when it is unreadable.
     bool Refresh() {
         auto file = KovaHome() / "registry.json";
@@ -269,7 +339,7 @@ private:
                 if (!doc.is_object()) throw std::runtime_error("it does not hold the hives");
                 for (int i = 0; i < 3; ++i) {
                     hives_[i].name = kHiveNames[i];
-                    if (auto it = doc.find(kHiveNames[i]); it != doc.end()) FromJson(*it, hives_[i]);
+                    if (auto it = doc.find(kHiveNames[i]); it != doc.end()) FromJson(*it, hives_[i], kHiveNames[i]);
                 }
             } catch (const std::exception& e) {
                 ok = false;
@@ -307,6 +377,7 @@ public:
 
 private:
     std::mutex mutex_;
+    bool gaveUp_ = false; // the last wait for the lock was given up
     std::filesystem::path file_;
     FileStamp stamp_;
     bool corrupt_ = false;

@@ -5,7 +5,11 @@
 // The Reg* calls behave as their Win32 namesakes do for the system's callers: they report through
 // their result code (never through Err()), key and value names match without regard to case and keep
 // the case first given, and values keep their exact bytes, so the length a query reports is the
-// length that was written, terminating zero or not. Every change is written to the file at once.
+// length that was written, terminating zero or not. Every change is written to the file at once, under
+// a machine-wide lock (`registry.json.lock`): a change waits while another process holds it, says so on
+// stderr after a second, and fails with ERROR_TIMEOUT after $KOVA_REGISTRY_LOCK_WAIT seconds (default
+// 30), naming the lock file there and in RegistryLastProblem(); having given up, the process does not
+// wait again (each later change tries the lock once) until a change goes through.
 #include <cstdint>
 #include <string>
 
@@ -27,6 +31,7 @@ inline constexpr int32_t ERROR_INVALID_HANDLE = 6;
 inline constexpr int32_t ERROR_INVALID_PARAMETER = 87;
 inline constexpr int32_t ERROR_MORE_DATA = 234;
 inline constexpr int32_t ERROR_CANTWRITE = 1013;
+inline constexpr int32_t ERROR_TIMEOUT = 1460; // another process held the registry too long
 inline constexpr int32_t ERROR_REGISTRY_CORRUPT = 1015;
 inline constexpr int32_t ERROR_KEY_DELETED = 1018;
 

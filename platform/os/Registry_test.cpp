@@ -3,7 +3,11 @@
 #include "platform/os/KovaHome.h"
 #include "platform/os/TestSupport.h"
 
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -272,6 +276,103 @@ TEST_F(RegistryTest, AHandWrittenFileIsReadAndABrokenOneIsLeftAlone) {
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(home.path() / "registry.json", bytes));
     EXPECT_EQ(bytes, "{ not json");
+}
+
+// Hand-edited files damaged in a value or a key: the message names the value and its key from the hive,
+// and the file stays as it is.
+TEST_F(RegistryTest, DamageNamesTheValueAndItsWholeKey) {
+    const auto file = [](const std::string& settings) {
+        return R"({"HKEY_LOCAL_MACHINE": {"keys": {"Software": {"keys": {"Kova": {"keys": {"Settings": )" + settings +
+               "}}}}}}}";
+    };
+    const std::string key = R"(the key "HKEY_LOCAL_MACHINE\Software\Kova\Settings")";
+    const struct {
+        const char* settings;
+        std::string expected;
+    } cases[] = {
+        {R"({"values": {"UILanguage": {"type": "4", "data": "09040000"}}})",
+         R"(the value "UILanguage" of )" + key + " has no type"},
+        {R"({"values": {"UILanguage": {"type": -4, "data": "09040000"}}})",
+         R"(the value "UILanguage" of )" + key + " has no type"},
+        {R"({"values": {"UILanguage": {"type": 4, "data": 1033}}})",
+         R"(the value "UILanguage" of )" + key + " has no data"},
+        {R"({"values": {"UILanguage": {"type": 4, "data": "0904zz00"}}})",
+         R"(the value "UILanguage" of )" + key + " has an invalid hexadecimal digit"},
+        {R"({"values": {"UILanguage": {"type": 4, "data": "090"}}})",
+         R"(the value "UILanguage" of )" + key + " has an odd number of hexadecimal digits"},
+        {R"({"values": {"UILanguage": {"type": 4, "data": "0904"}}})",
+         R"(the value "UILanguage" of )" + key + " is a DWORD of 2 bytes instead of 4"},
+        {R"({"values": {"UILanguage": 1033}})", R"(the value "UILanguage" of )" + key + " is not an object"},
+        {R"({"values": [1033]})", "the values of " + key + " are not an object"},
+        {R"([])", key + " is not an object"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        const std::string text = file(c.settings);
+        ASSERT_TRUE(WriteFileAtomically(home.path() / "registry.json", text));
+        const std::string damage = RegistryDamage();
+        EXPECT_NE(damage.find(c.expected), std::string::npos) << damage;
+        EXPECT_NE(damage.find((home.path() / "registry.json").string()), std::string::npos) << damage;
+        EXPECT_FALSE(RegistrySetDword(HKEY_LOCAL_MACHINE, "Software\\Kova\\Settings", "UILanguage", 1033));
+        std::string bytes;
+        ASSERT_TRUE(ReadWholeFile(home.path() / "registry.json", bytes));
+        EXPECT_EQ(bytes, text);
+    }
+}
+
+// Another process holds the machine-wide lock: a change waits, says so after a second, and gives up
+// at the bound naming the lock file; one whose holder lets go in time is made.
+TEST_F(RegistryTest, AChangeWaitsForTheLockSaysSoAndGivesUpAtTheBound) {
+    const auto lockPath = home.path() / "registry.json.lock";
+    ScopedEnv bound("KOVA_REGISTRY_LOCK_WAIT", "1.6");
+    for (const bool letGo : {true, false}) {
+        SCOPED_TRACE(letGo ? "the holder lets go" : "the holder keeps it");
+        int holder = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        ASSERT_GE(holder, 0);
+        ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+        std::thread release;
+        if (letGo)
+            release = std::thread([holder] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+                ::close(holder);
+            });
+        testing::internal::CaptureStderr();
+        const auto start = std::chrono::steady_clock::now();
+        const bool stored = RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", letGo ? "made" : "lost");
+        const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (release.joinable()) release.join();
+        else ::close(holder);
+        EXPECT_NE(said.find("Waiting for the registry lock \"" + lockPath.string() + "\""), std::string::npos) << said;
+        std::string value;
+        EXPECT_TRUE(RegistryGetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", value));
+        EXPECT_EQ(value, "made"); // the change that waited is made, the one given up is not
+        EXPECT_EQ(stored, letGo);
+        if (letGo) {
+            EXPECT_GE(waited, 1.2);
+            EXPECT_LT(waited, 1.6);
+            EXPECT_EQ(said.find("still held"), std::string::npos) << said;
+        } else {
+            EXPECT_GE(waited, 1.6);
+            EXPECT_LT(waited, 3.0);
+            const std::string gaveUp = "The registry lock \"" + lockPath.string() + "\" is still held by another program";
+            EXPECT_NE(said.find(gaveUp), std::string::npos) << said;
+            EXPECT_NE(RegistryLastProblem().find(gaveUp), std::string::npos) << RegistryLastProblem();
+        }
+    }
+    // Having given up once, the process does not wait again while the lock is held; once the holder
+    // lets go, changes are made again.
+    int holder = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    testing::internal::CaptureStderr();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", "again"));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.5);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(RegistryLastProblem().find(lockPath.string()), std::string::npos);
+    ::close(holder);
+    EXPECT_TRUE(RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Held", "after"));
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 using namespace platform::middleware;
 using platform::automation::CLng;
+using platform::automation::CStr;
 
 namespace {
 
@@ -259,4 +260,84 @@ TEST_F(KovaErpTest, ChangesAndRemovesBudgetLinesOfAnElement) {
             << change;
     EXPECT_EQ(lines(), after);
     EXPECT_NE(before, after);
+}
+
+// A change set holds only quantities, amounts and percentages the ERP can hold; a refused one names the
+// file, the change and the key, and nothing of the set is kept.
+TEST_F(KovaErpTest, AChangeSetRefusesNumbersTheErpCannotHold) {
+    ASSERT_EQ(Erp({"create", "DEMO", "--seed", kDemoSeed}).code, 0);
+    const std::string path = (home.path() / "numbers.json").string();
+    auto state = [&] {
+        auto db = OpenBackendDatabase(*FindBackend("DEMO"));
+        Statement st = db->Prepare("SELECT seq_no, quantity, required_quantity, duration, cost_amount FROM budget_line "
+                                   "WHERE project_id = 'BRIDGE' AND ce_id = 'BR21' ORDER BY seq_no");
+        std::string rows;
+        while (st.Step())
+            rows += st.Text(0) + " " + st.Text(1) + " " + st.Text(2) + " " + st.Text(3) + " " + st.Text(4) + "\n";
+        return rows + CStr(db->Scalar("SELECT percent_complete FROM charge_element WHERE ce_id = 'BR21'"));
+    };
+    const struct {
+        const char* change;
+        const char* refusal; // "" when the change is taken
+    } cases[] = {
+        {R"({"op": "changeLine", "ce": "BR21", "line": 1, "requiredQuantity": 1e308})",
+         "requiredQuantity must be a number of 0 or more, below 1000000000000000"},
+        {R"({"op": "changeLine", "ce": "BR21", "line": 1, "quantity": -450})",
+         "quantity must be a number of 0 or more"},
+        {R"({"op": "changeLine", "ce": "BR21", "line": 1, "netQuantity": 1e15})", "netQuantity must be a number of 0 or more"},
+        {R"({"op": "changeLine", "ce": "BR21", "line": 1, "duration": -0.5})", "duration must be a number of 0 or more"},
+        {R"({"op": "changeLine", "ce": "BR21", "line": 1, "costAmount": 1e300})",
+         "costAmount must be a number above -1000000000000000 and below 1000000000000000"},
+        {R"({"op": "change", "id": "BR21", "percentComplete": 500})", "percentComplete must be a percentage from 0 to 100"},
+        {R"({"op": "change", "id": "BR21", "percentComplete": -1})", "percentComplete must be a percentage from 0 to 100"},
+        {R"({"op": "add", "id": "BR14", "type": 4, "parent": "BR10", "percentComplete": 101})",
+         "percentComplete must be a percentage from 0 to 100"},
+        {R"({"op": "changeLine", "ce": "BR21", "line": 1, "requiredQuantity": 999999999999999, "quantity": 0,
+             "costAmount": -250})", ""},
+        {R"({"op": "change", "id": "BR21", "percentComplete": 100})", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        // The refused change comes second, so that the first one shows nothing of the set is kept.
+        std::ofstream(path) << R"({"project": "BRIDGE", "plan": "MAIN", "changes": [
+            {"op": "changeLine", "ce": "BR21", "line": 1, "unit": "t"}, )" << c.change << "]}";
+        const std::string before = state();
+        const Result result = Erp({"change", "DEMO", path});
+        if (*c.refusal) {
+            EXPECT_EQ(result.code, 1);
+            EXPECT_NE(result.err.find(path + ": changes[1]: " + c.refusal), std::string::npos) << result.err;
+            EXPECT_EQ(state(), before);
+        } else {
+            EXPECT_EQ(result.code, 0) << result.err;
+            EXPECT_NE(state(), before);
+        }
+    }
+}
+
+// A seed that is refused names its file as well as the record.
+TEST_F(KovaErpTest, ASeedRefusedNamesItsFileAndTheRecord) {
+    const std::string path = (home.path() / "bad-seed.json").string();
+    const struct {
+        const char* seed;
+        const char* refusal;
+    } cases[] = {
+        {R"({"compnay": {}})", ": unknown key \"compnay\""},
+        {R"({"company": {"number": 0}})", ": company: number is missing"},
+        {R"({"company": {"number": 1}, "projects": [{"id": "P1", "plans": [{"id": "A",
+             "chargeElements": [{"id": "TOP", "type": 1, "percentComplete": 500}]}]}]})",
+         ": projects[0].plans[0].chargeElements[0]: percentComplete must be a percentage from 0 to 100"},
+        {R"({"company": {"number": 1}, "costObjects": [{"kind": "MAT", "code": "SAND", "unit": "t"}],
+             "projects": [{"id": "P1", "plans": [{"id": "A", "chargeElements": [{"id": "TOP", "type": 1}],
+             "budgetLines": [{"chargeElement": "TOP", "costType": 1, "costObject": "SAND", "requiredQuantity": -450}]}]}]})",
+         ": projects[0].plans[0].budgetLines[0]: requiredQuantity must be a number of 0 or more"},
+        {R"({"company": {"number": 1}, "obs": [{"id": "X"}, {"id": "X"}]})", ": the backend refused the seed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seed);
+        std::ofstream(path) << c.seed;
+        const Result result = Erp({"create", "BAD", "--seed", path});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_NE(result.err.find(path + c.refusal), std::string::npos) << result.err;
+        EXPECT_FALSE(FindBackend("BAD")) << "a refused seed leaves no backend";
+    }
 }

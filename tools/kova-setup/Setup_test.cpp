@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "integration/core/KovaMSP.h"
+#include "integration/core/Language.h"
 #include "platform/automation/Error.h"
 #include "platform/msproject/MSProject.h"
 #include "platform/os/FileVersion.h"
@@ -91,6 +92,27 @@ TEST_F(SetupTest, LaysOutTheMachineFolderAndAgainTheSame) {
     auto app = msp::StartApplication();
     EXPECT_EQ(app->CommandBars("File").Controls().Item(5).Caption(), "&KovaProject");
     msp::QuitApplication();
+}
+
+// A machine folder named from the working folder is laid out under its whole path, so that programs
+// started in other folders find the planning program and its language.
+TEST_F(SetupTest, ARelativeMachineFolderIsStoredAsItsWholePath) {
+    const fs::path started = fs::current_path();
+    fs::current_path(home.path());
+    {
+        os::ScopedEnv relative("KOVA_HOME", "h/");
+        const bool laidOut = LayOut();
+        fs::current_path(started);
+        ASSERT_TRUE(laidOut);
+    }
+    os::ScopedEnv whole("KOVA_HOME", Path("h").string());
+    EXPECT_EQ(AppPath("WINPROJ.EXE", "Path"), Path("h/msproject").string());
+    EXPECT_EQ(AppPath("WINPROJ.EXE", ""), Path("h/msproject/WinProj.exe").string());
+    EXPECT_EQ(AppPath("Grantry.exe", "Path"), Path("h/kova").string());
+    EXPECT_EQ(os::RegisteredServerPath("Grantry.KovaMSP"), Path("h/kova/Grantry.exe").string());
+    Grantry::ResetLanguageState();
+    EXPECT_EQ(Grantry::DetectProjectLanguage(), 1033);
+    Grantry::ResetLanguageState();
 }
 
 // The chosen language and version are the machine's from then on, until others are chosen.

@@ -91,7 +91,17 @@ std::string FullPath(const std::string& path) {
 Host::Host() = default;
 
 Host::~Host() {
-    if (app_) msp::QuitApplication();
+    Quit();
+}
+
+std::string Host::Quit() {
+    if (!app_) return {};
+    Err().Clear();
+    msp::QuitApplication();
+    app_.reset();
+    std::string problem = Err().Number != 0 ? Err().Description : std::string();
+    Err().Clear();
+    return problem;
 }
 
 bool Host::Start(const MachineSettings& settings) {

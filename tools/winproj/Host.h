@@ -42,7 +42,7 @@ std::string FullPath(const std::string& path);
 class Host {
 public:
     Host();
-    // Quits the running instance (the global template is written, plans are closed without saving).
+    // Quits the running instance, if Quit has not.
     ~Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
@@ -60,6 +60,10 @@ public:
     // Runs a macro of the global template; false when it failed (a box told the user why).
     bool RunMacro(const std::string& name);
     int MacroFailures() const { return macroFailures_; }
+
+    // Quits the running instance: plans are closed without saving and the global template (the menu
+    // and toolbar state) is written. The reason the program gave when that write failed, else "".
+    std::string Quit();
 
     // Whether the global template holds the installed activation code that runs KovaProjectOpen.
     bool HasActivationCode() const;

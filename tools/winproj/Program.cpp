@@ -219,7 +219,11 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
             }
             if (host.MacroFailures() > 0) status = 1;
         }
-    } // the running instance quits here
+        // The menu and toolbar state is the program's, not the user's work: a write of it that fails
+        // is told, and the run's status stays.
+        if (const std::string problem = host.Quit(); !problem.empty())
+            err << "winproj: the menu and toolbar state of this session is not kept: " << problem << "\n";
+    }
     status = Finish(*user, scripted, line, status, err);
     forms::SetProgramTitle(previousTitle);
     return status;
