@@ -41,7 +41,7 @@ int32_t Assignment::UniqueID() const {
     return WithAssignment(*this, [](PlanData&, AssignmentData& a) { return a.uid; });
 }
 int32_t Assignment::TaskID() const {
-    return WithAssignment(*this, [](PlanData&, AssignmentData& a) { return a.task->id; });
+    return WithAssignment(*this, [](PlanData& p, AssignmentData& a) { return TaskId(p, *a.task); });
 }
 int32_t Assignment::TaskUniqueID() const {
     return WithAssignment(*this, [](PlanData&, AssignmentData& a) { return a.task->uid; });

@@ -226,7 +226,7 @@ std::optional<FieldRef> LookupField(FieldRef::Entity entity, std::string_view na
 Variant GetTaskField(const PlanData& plan, const TaskData& t, const FieldRef& f) {
     switch (f.code) {
     case cName: return t.level == 0 ? Variant(plan.Title()) : Variant(t.name);
-    case cId: return Variant(t.id);
+    case cId: return Variant(TaskId(plan, t));
     case cUniqueID: return Variant(t.uid);
     case cNotes: return Variant(t.notes);
     case cText: return Variant(t.f.text[f.index]);
@@ -447,7 +447,7 @@ void SetResourceField(PlanData& plan, ResourceData& r, const FieldRef& f, const 
 Variant GetAssignmentField(const PlanData& plan, const AssignmentData& a, const FieldRef& f) {
     switch (f.code) {
     case cUniqueID: return Variant(a.uid);
-    case cTaskID: return Variant(a.task ? a.task->id : 0);
+    case cTaskID: return Variant(a.task ? TaskId(plan, *a.task) : 0);
     case cTaskUniqueID: return Variant(a.task ? a.task->uid : 0);
     case cTaskName: return Variant(a.task ? a.task->name : std::string());
     case cResourceID: return Variant(a.resource ? a.resource->id : 0);

@@ -198,17 +198,37 @@ PlanData& PlanOf(const std::weak_ptr<PlanData>& plan) {
 }
 
 void PlanData::Renumber() {
-    for (size_t i = 0; i < tasks.size(); ++i)
-        if (tasks[i]) tasks[i]->id = static_cast<int32_t>(i + 1);
+    NumberTasks(0);
     for (size_t i = 0; i < resources.size(); ++i)
         if (resources[i]) resources[i]->id = static_cast<int32_t>(i + 1);
     RowsChanged();
     fieldIndexes.clear();
 }
 
-void PlanData::TasksChanged(size_t from, size_t entered) {
+void PlanData::NumberTasks(size_t from) {
+    for (const Insert& insert : pendingInserts)
+        from = std::min(from, insert.at);
+    pendingInserts.clear();
     for (size_t i = from; i < tasks.size(); ++i)
-        if (tasks[i]) tasks[i]->id = static_cast<int32_t>(i + 1);
+        if (tasks[i]) {
+            tasks[i]->id = static_cast<int32_t>(i + 1);
+            tasks[i]->idInserts = 0;
+        }
+}
+
+void PlanData::TasksChanged(size_t from, size_t entered) {
+    // Inserts are kept aside up to a bound; any other change numbers the tasks at once.
+    constexpr size_t kPendingInserts = 64;
+    if (entered > 0 && pendingInserts.size() < kPendingInserts) {
+        pendingInserts.push_back({from, entered});
+        for (size_t i = from; i < from + entered && i < tasks.size(); ++i)
+            if (tasks[i]) {
+                tasks[i]->id = static_cast<int32_t>(i + 1);
+                tasks[i]->idInserts = pendingInserts.size();
+            }
+    } else {
+        NumberTasks(from);
+    }
     // Without a collapsed task (and, under a filter, without a blank row) every task is a row,
     // whatever the list holds.
     if (rowCache.valid && rowCache.taskView) {
@@ -337,14 +357,27 @@ std::shared_ptr<TaskData> NewTask(PlanData& plan, std::string name) {
     return t;
 }
 
+int NumberedSlot(const PlanData& plan, const TaskData& t) {
+    int64_t slot = t.id - 1;
+    for (size_t k = t.idInserts; k < plan.pendingInserts.size(); ++k)
+        if (slot >= static_cast<int64_t>(plan.pendingInserts[k].at)) slot += plan.pendingInserts[k].count;
+    if (t.deleted || slot < 0 || slot >= static_cast<int64_t>(plan.tasks.size()) || plan.tasks[slot].get() != &t)
+        return -1;
+    return static_cast<int>(slot);
+}
+
 int SlotOf(const PlanData& plan, const TaskData* t) {
     if (!t || t->level == 0) return -1;
-    int guess = t->id - 1;
-    if (guess >= 0 && guess < static_cast<int>(plan.tasks.size()) && plan.tasks[guess].get() == t)
-        return guess;
+    if (int slot = NumberedSlot(plan, *t); slot >= 0) return slot;
     for (size_t i = 0; i < plan.tasks.size(); ++i)
         if (plan.tasks[i].get() == t) return static_cast<int>(i);
     return -1;
+}
+
+int32_t TaskId(const PlanData& plan, const TaskData& t) {
+    if (t.level == 0) return t.id;
+    const int slot = SlotOf(plan, &t);
+    return slot >= 0 ? slot + 1 : t.id;
 }
 
 int ListedSlot(const PlanData& plan, const TaskData& t) {

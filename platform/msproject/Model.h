@@ -170,7 +170,10 @@ struct AssignmentData {
 struct TaskData {
     std::weak_ptr<PlanData> plan;
     int32_t uid = 0;
+    // The row number in the task list as of the plan's inserts before `idInserts` (see PlanData's
+    // `pendingInserts`); read through TaskId or SlotOf.
     int32_t id = 0;
+    size_t idInserts = 0;
     int level = 1;
     bool deleted = false;
     bool collapsed = false;
@@ -294,6 +297,13 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
 
     mutable RowCache rowCache;
     mutable std::map<FieldIndexKey, FieldIndex> fieldIndexes;
+    // Tasks put into the list since the tasks were last numbered, in order: each moved the rows from
+    // its slot on down by its count. A task's number is worked out from its `id` and the inserts after
+    // it, so a long run of inserts does not number the whole list after each one.
+    struct Insert {
+        size_t at, count;
+    };
+    std::vector<Insert> pendingInserts;
     // Whether another instance (of any process) has the file open: the first to open a plan holds it
     // until it closes it, and the others open it read-only; a save of theirs goes to another file.
     // The hold ends with its process, so a killed instance leaves no stale one.
@@ -313,6 +323,8 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
     // The task list changed from slot `from` on, `entered` tasks having been put in at `from`: numbers
     // the tasks from there and keeps the view's rows and the search indexes in step.
     void TasksChanged(size_t from, size_t entered = 0);
+    // Numbers the tasks from `from` on, folding in the inserts not yet numbered.
+    void NumberTasks(size_t from);
     void ResourcesChanged(size_t from, size_t entered = 0);
     // Levels or the order of tasks changed: hidden rows may move.
     void OutlineChanged();
@@ -331,6 +343,10 @@ std::shared_ptr<TaskData> NewTask(PlanData& plan, std::string name);
 
 // The slot index of a task in its plan's list; -1 for the summary task or a task not in the list.
 int SlotOf(const PlanData& plan, const TaskData* t);
+// The same from the task's number alone, without looking through the list: -1 when that is not its slot.
+int NumberedSlot(const PlanData& plan, const TaskData& t);
+// The task's Id: its row in the task list; for one taken out of it (cut), the Id it had there.
+int32_t TaskId(const PlanData& plan, const TaskData& t);
 // The same for a task that must stand in the list (not the summary task, not a cut task): else 1004.
 int ListedSlot(const PlanData& plan, const TaskData& t);
 // First slot after the task's subtree (its descendants follow it with deeper levels; blank rows

@@ -100,7 +100,7 @@ Task Wrap(const std::shared_ptr<TaskData>& t) {
 } // namespace
 
 int32_t Task::Id() const {
-    return WithTask(*this, [](PlanData&, TaskData& t) { return t.id; });
+    return WithTask(*this, [](PlanData& p, TaskData& t) { return TaskId(p, t); });
 }
 int32_t Task::UniqueID() const {
     return WithTask(*this, [](PlanData&, TaskData& t) { return t.uid; });
