@@ -63,9 +63,6 @@ template <class D> int ListedSlot(const std::vector<std::shared_ptr<D>>& list, c
     if (d->deleted || slot < 0 || static_cast<size_t>(slot) >= list.size() || list[slot].get() != d) return -1;
     return slot;
 }
-int ListedSlot(const PlanData& plan, const std::shared_ptr<void>& row) {
-    return NumberedSlot(plan, *static_cast<const TaskData*>(row.get()));
-}
 
 void Learn(const PlanData& plan, bool taskRows, int code, int fieldIndex, int slot) {
     for (auto& [key, index] : plan.fieldIndexes)
@@ -75,9 +72,6 @@ void Learn(const PlanData& plan, bool taskRows, int code, int fieldIndex, int sl
 template <class D> int SlotOfRow(const std::vector<std::shared_ptr<D>>& list, const D& d) {
     const int slot = d.id - 1;
     return slot >= 0 && static_cast<size_t>(slot) < list.size() && list[slot].get() == &d ? slot : -1;
-}
-int SlotOfRow(const PlanData& plan, const TaskData& t) {
-    return NumberedSlot(plan, t);
 }
 
 } // namespace
@@ -119,7 +113,8 @@ std::optional<std::vector<int>> CandidateSlots(const PlanData& plan, bool taskRo
     for (const auto& w : *rows) {
         std::shared_ptr<void> row = w.lock();
         if (!row) continue;
-        const int slot = taskRows ? ListedSlot(plan, row) : ListedSlot(plan.resources, row);
+        const int slot = taskRows ? NumberedSlot(plan, *static_cast<const TaskData*>(row.get()))
+                                  : ListedSlot(plan.resources, row);
         if (slot >= 0) out.push_back(slot);
     }
     return out;
@@ -127,7 +122,7 @@ std::optional<std::vector<int>> CandidateSlots(const PlanData& plan, bool taskRo
 
 void FieldWritten(const PlanData& plan, const TaskData& t, const FieldRef& f) {
     if (plan.fieldIndexes.empty()) return;
-    if (int slot = SlotOfRow(plan, t); slot >= 0) Learn(plan, true, f.code, f.index, slot);
+    if (int slot = NumberedSlot(plan, t); slot >= 0) Learn(plan, true, f.code, f.index, slot);
 }
 
 void FieldWritten(const PlanData& plan, const ResourceData& r, const FieldRef& f) {
