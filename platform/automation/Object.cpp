@@ -4,10 +4,18 @@
 
 namespace platform::automation {
 
+namespace {
+// Member names are ASCII, and the program never changes its C locale, where only A-Z fold: folded here
+// without a call per character, as every late-bound call compares names.
+constexpr unsigned char FoldAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+} // namespace
+
 bool NamesEqual(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (a[i] != b[i] && FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }

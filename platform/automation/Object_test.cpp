@@ -175,3 +175,20 @@ TEST_F(ObjectTest, RecordsAnswerByName) {
     Get(o, "Missing");
     EXPECT_EQ(Err().Number, 438);
 }
+
+// Member names match without regard to the case of A to Z, and only of those.
+TEST(MemberNames, MatchWithoutRegardToCaseOfLettersOnly) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"getProjectID", "GETPROJECTid", true}, {"AZ", "az", true}, {"za", "ZA", true},
+        {"@", "`", false},                      {"[", "{", false},  {"get", "gets", false},
+        {"\xc3\xa4", "\xc3\x84", false},        {"", "", true},     {"a1_", "A1_", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NamesEqual(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(NamesEqual(c.b, c.a), c.equal) << c.b << " / " << c.a;
+    }
+}

@@ -15,7 +15,17 @@ namespace {
 } // namespace
 
 Statement::~Statement() {
-    if (stmt_) sqlite3_finalize(stmt_);
+    if (!stmt_) return;
+    // Reset ends the read the statement may still hold open, so that a statement kept idle never pins
+    // an old view of the database.
+    // (Its result only repeats a failure of the last step; the statement is reset all the same.)
+    if (idle_ && idle_->size() < Database::kIdlePerText) {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        idle_->push_back(stmt_);
+        return;
+    }
+    sqlite3_finalize(stmt_);
 }
 
 Statement& Statement::Bind(int index, const Variant& value) {
@@ -120,6 +130,9 @@ std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, bool
 }
 
 Database::~Database() {
+    for (auto& [text, statements] : idle_)
+        for (sqlite3_stmt* stmt : statements)
+            sqlite3_finalize(stmt);
     sqlite3_close(db_);
 }
 
@@ -133,10 +146,22 @@ void Database::Exec(const std::string& sql) {
 }
 
 Statement Database::Prepare(const std::string& sql) {
+    std::vector<sqlite3_stmt*>* idle = nullptr;
+    if (auto found = idle_.find(sql); found != idle_.end())
+        idle = &found->second;
+    else if (idle_.size() < kKeptTexts)
+        idle = &idle_[sql];
+    if (idle && !idle->empty()) {
+        sqlite3_stmt* stmt = idle->back();
+        idle->pop_back();
+        return Statement(db_, stmt, idle);
+    }
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
         Fail(db_, "prepare");
-    return Statement(db_, stmt);
+    }
+    return Statement(db_, stmt, idle);
 }
 
 int64_t Database::Run(const std::string& sql, const std::vector<Variant>& values) {

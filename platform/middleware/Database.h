@@ -1,11 +1,15 @@
 #pragma once
 // A thin layer over one SQLite database file: statements with bound values, and transactions.
 // Failures throw DatabaseError; stand-in objects turn it into a middleware failure.
+// A connection keeps the statements it compiled: a statement let go is reset, its values unbound, and
+// handed out again for the same text, so that the many calls of a long run do not each compile their SQL.
+// A statement must not outlive the connection that prepared it.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/automation/Variant.h"
@@ -19,10 +23,16 @@ struct DatabaseError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+class Database;
+
 class Statement {
 public:
-    Statement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
-    Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) { other.stmt_ = nullptr; }
+    // `idle`: where the statement goes back when let go; null finalises it.
+    Statement(sqlite3* db, sqlite3_stmt* stmt, std::vector<sqlite3_stmt*>* idle = nullptr)
+        : db_(db), stmt_(stmt), idle_(idle) {}
+    Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_), idle_(other.idle_) {
+        other.stmt_ = nullptr;
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     ~Statement();
@@ -46,6 +56,7 @@ public:
 private:
     sqlite3* db_;
     sqlite3_stmt* stmt_;
+    std::vector<sqlite3_stmt*>* idle_;
 };
 
 class Database {
@@ -83,8 +94,14 @@ public:
 
 private:
     Database(sqlite3* db, std::filesystem::path path) : db_(db), path_(std::move(path)) {}
+    // Texts beyond this many are compiled for each use (a text built with values in it is never asked
+    // for again); a text keeps at most kIdlePerText statements of it for reuse.
+    static constexpr size_t kKeptTexts = 512;
+    static constexpr size_t kIdlePerText = 4;
+    friend class Statement;
     sqlite3* db_;
     std::filesystem::path path_;
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
 };
 
 } // namespace platform::middleware

@@ -27,15 +27,14 @@ Entity::Entity(const EntityKind& kind, std::string origin)
     : StandInObject(kind.className, std::move(origin)), kind_(&kind), values_(kind.fields.size()),
       touched_(kind.fields.size(), false) {}
 
-const Field& Entity::FieldOf(std::string_view name) const {
+size_t Entity::IndexOf(std::string_view name) const {
     int i = kind_->FieldIndex(name);
     if (i < 0) throw std::logic_error(kind_->className + " has no field " + std::string(name));
-    return kind_->fields[static_cast<size_t>(i)];
+    return static_cast<size_t>(i);
 }
 
 const Variant& Entity::Value(std::string_view field) const {
-    FieldOf(field);
-    return values_[static_cast<size_t>(kind_->FieldIndex(field))];
+    return values_[IndexOf(field)];
 }
 
 std::string Entity::Text(std::string_view field) const {
@@ -44,15 +43,16 @@ std::string Entity::Text(std::string_view field) const {
 }
 
 void Entity::SetValue(std::string_view field, Variant value) {
-    FieldOf(field);
-    size_t i = static_cast<size_t>(kind_->FieldIndex(field));
-    values_[i] = std::move(value);
-    touched_[i] = true;
+    SetValueAt(IndexOf(field), std::move(value));
+}
+
+void Entity::SetValueAt(size_t fieldIndex, Variant value) {
+    values_.at(fieldIndex) = std::move(value);
+    touched_[fieldIndex] = true;
 }
 
 bool Entity::Touched(std::string_view field) const {
-    FieldOf(field);
-    return touched_[static_cast<size_t>(kind_->FieldIndex(field))];
+    return touched_[IndexOf(field)];
 }
 
 bool Entity::AnyTouched() const {
@@ -138,19 +138,21 @@ std::vector<EntityPtr> QueryEntities(Database& db, const EntityKind& kind, const
     Statement st = db.Prepare(sql);
     st.BindAll(values);
     std::vector<int> fieldOfColumn;
-    for (int c = 0; c < st.ColumnCount(); ++c) {
+    const int columns = st.ColumnCount();
+    for (int c = 0; c < columns; ++c) {
+        const std::string name = st.ColumnName(c);
         int found = -1;
         for (size_t i = 0; i < kind.fields.size(); ++i)
-            if (!kind.fields[i].column.empty() && NamesEqual(kind.fields[i].column, st.ColumnName(c)))
+            if (!kind.fields[i].column.empty() && NamesEqual(kind.fields[i].column, name))
                 found = static_cast<int>(i);
         fieldOfColumn.push_back(found);
     }
     std::vector<EntityPtr> out;
     while (st.Step()) {
         auto e = std::make_shared<Entity>(kind, origin);
-        for (int c = 0; c < st.ColumnCount(); ++c)
+        for (int c = 0; c < columns; ++c)
             if (fieldOfColumn[c] >= 0)
-                e->SetValue(kind.fields[static_cast<size_t>(fieldOfColumn[c])].name, st.Value(c));
+                e->SetValueAt(static_cast<size_t>(fieldOfColumn[c]), st.Value(c));
         e->ClearTouched();
         e->RememberKey();
         e->setState(Entity::State::Loaded);

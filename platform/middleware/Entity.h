@@ -58,6 +58,8 @@ public:
     const platform::automation::Variant& Value(std::string_view field) const;
     std::string Text(std::string_view field) const;
     void SetValue(std::string_view field, platform::automation::Variant value);
+    // The same by the field's place in the kind's list.
+    void SetValueAt(size_t fieldIndex, platform::automation::Variant value);
     bool Touched(std::string_view field) const;
     bool AnyTouched() const;
     void ClearTouched();
@@ -75,7 +77,7 @@ protected:
                                          std::span<platform::automation::Arg> args) override;
 
 private:
-    const Field& FieldOf(std::string_view name) const;
+    size_t IndexOf(std::string_view name) const;
     const EntityKind* kind_;
     std::vector<platform::automation::Variant> values_;
     std::vector<bool> touched_;
