@@ -8,53 +8,31 @@
 // and checks the plan's outline; with --expect FILE also that the digests are those FILE lists.
 //
 //   structuresync-bench [ELEMENTS [CHANGED]] [--expect FILE]
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "bench/common/BenchOutputs.h"
-#include "bench/common/LargeSeed.h"
-#include "dataobjects/ClassRegistration.h"
-#include "dataobjects/KovaProjectData.h"
+#include "bench/common/LargePlan.h"
 #include "integration/budget/KovaUpdateBudgetSchedule.h"
 #include "integration/budget/frmSyncOptions.h"
-#include "integration/chargestructure/ChargeElementFile.h"
-#include "integration/chargestructure/ChargeElementPlacement.h"
-#include "integration/core/ChargeElementCommands.h"
 #include "integration/core/CommandFrame.h"
-#include "integration/core/GlobalDeclarations.h"
-#include "integration/core/IntegrationFunctions.h"
 #include "integration/core/KovaMSP.h"
-#include "platform/automation/Error.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/ScriptedUser.h"
-#include "platform/middleware/Admin.h"
-#include "platform/middleware/Backend.h"
-#include "platform/middleware/Registration.h"
-#include "platform/middleware/Seed.h"
-#include "platform/msproject/MSProject.h"
-#include "platform/os/TestSupport.h"
-#include "platform/os/TextFiles.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Json = nlohmann::json;
-using platform::automation::Err;
 namespace msp = platform::msproject;
-namespace mw = platform::middleware;
-using platform::automation::Variant;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
+using bench::Check;
+using bench::Clock;
+using bench::MsSince;
 using bench::Account;
 using bench::Element;
 using bench::kPerAccount;
@@ -76,12 +54,6 @@ Json Changes(int changed, int accounts, int round) {
         list.push_back(added);
     }
     return {{"project", "LARGE"}, {"plan", "MAIN"}, {"changes", list}};
-}
-
-bool Check(const char* step) {
-    if (Err().Number == 0) return true;
-    std::fprintf(stderr, "%s failed: %d %s\n", step, Err().Number, Err().Description.c_str());
-    return false;
 }
 
 int CodedTasks(msp::Project plan) {
@@ -111,20 +83,14 @@ int Misplaced(msp::Project plan) {
 // log is not shown.
 bool RunCommand(bool netChange) {
     using namespace platform::forms;
-    ScriptedUser user;
-    bool failed = false;
-    user.OnFailure([&](const std::string& message) {
-        std::fprintf(stderr, "the dialog went otherwise: %s\n", message.c_str());
-        failed = true;
-    });
-    ScopedUser on{user};
-    user.Add(steps::Untick("frmSyncOptions.chkSynBudgetSchedule"));
-    if (netChange) user.Add(steps::Tick("frmSyncOptions.chkNetChange"));
-    user.Add(steps::Click("frmSyncOptions.cmdSync"));
-    user.Add(steps::Answer(vbNo, Grantry::kLogOfferMessage));
-    Grantry::KovaMSP command;
-    command.SynchronizeBudgetSchedule();
-    return user.Finish() && !failed;
+    return bench::RunAnswered(
+        [&](ScriptedUser& user) {
+            user.Add(steps::Untick("frmSyncOptions.chkSynBudgetSchedule"));
+            if (netChange) user.Add(steps::Tick("frmSyncOptions.chkNetChange"));
+            user.Add(steps::Click("frmSyncOptions.cmdSync"));
+            user.Add(steps::Answer(vbNo, Grantry::kLogOfferMessage));
+        },
+        [] { Grantry::KovaMSP().SynchronizeBudgetSchedule(); });
 }
 
 int main(int argc, char** argv) {
@@ -139,64 +105,19 @@ int main(int argc, char** argv) {
     }
     const int count = numbers.size() > 0 ? numbers[0] : 2000;
     const int changed = numbers.size() > 1 ? numbers[1] : count / 10;
-    platform::os::TempKovaHome home;
-    mw::RegisterMiddleware();
-    KovaDataObjects::RegisterKovaDataObjects();
+    bench::LargePlan large;
+    if (!large.Build(count, true)) return 1;
     InstallSyncOptionsDialog();
     InstallBudgetScheduleRun();
-    mw::BackendConfig config = mw::CreateBackend(mw::BackendConfig("DEMO"), true);
-    config = mw::SeedBackend(config, Seed(count));
-    auto db = mw::OpenBackendDatabase(config);
-    db->Run("INSERT INTO planning_parameters(company_number, currency, default_availability_type) "
-            "VALUES (7, 'EUR', 'STANDARD')");
+    auto& app = large.app;
+    auto& db = large.db;
     const int accounts = (count - 1 + kPerAccount - 1) / kPerAccount;
-
-    auto app = msp::StartApplication({});
-    app->FileNew(false);
-    MSProjectApplication = app;
-    // A fixed start, so that the digests do not depend on the day of the run.
-    app->ActiveProject().SetStart(platform::automation::Date::FromParts(2025, 1, 6, 8, 0));
-    BOIConnector = "DEMO";
-    std::filesystem::create_directories(home.path() / "plans");
-    const std::filesystem::path file = home.path() / "plans" / "Large.mpp";
-    app->FileSaveAs(file.string());
-    app->ViewEditSingle(kKovaGanttView, true, true, "Entry");
-    app->FilterEdit(kAllKovaProjectTasksFilter, true, true);
-    msp::CustomDocumentProperties properties = app->ActiveProject().CustomDocumentProperties();
-    for (const DocumentPropertyDefinition& d : IntegrationDocumentProperties())
-        properties.Add(d.name, false, d.type, d.initial);
-    properties.Item("KovaProject").SetValue(Variant("LARGE"));
-    properties.Item("KovaProjectPlan").SetValue(Variant("MAIN"));
-    properties.Item("KovaCompany").SetValue(Variant(int32_t(7)));
-    properties.Item("KovaConnectionNode").SetValue(Variant("TOP"));
-    properties.Item("KovaTransferChargeStructure").SetValue(true);
-    // As the connect left the plan: the structure placed, the log of the connect closed.
-    CurrentProjectData = std::make_shared<KovaDataObjects::KovaProjectData>();
-    CurrentProjectData->ProjectCode = "LARGE";
-    CurrentProjectData->Plan = "MAIN";
-    CurrentProjectData->ConnectedCE = "TOP";
-    platform::os::OpenFile(platform::os::LogFileNumber, (home.path() / "connect.log").string(),
-                           platform::os::FileMode::Output);
-    if (!Check("set-up")) return 1;
-
-    Clock::time_point start = Clock::now();
-    CurrentProjectData->getChBSFromKova(BOIConnector, "TOP");
-    WriteChargeElementFile();
-    LoadChargeElementFile();
-    PlaceChargeElementTasks({});
-    if (!Check("first placement")) return 1;
-    std::printf("plan built from %d elements: %.0f ms (%d coded tasks)\n", count, MsSince(start),
-                CodedTasks(app->ActiveProject()));
-    ChargeElements() = {};
-    app->FileSave();
-    platform::os::CloseAllFiles();
-    CurrentProjectData.reset();
-    Err().Clear();
+    Clock::time_point start;
 
     double synchronised[2] = {0, 0};
     for (bool netChange : {false, true}) {
         start = Clock::now();
-        mw::ApplyChangeSet(*db, Changes(changed, accounts, netChange ? 1 : 0));
+        platform::middleware::ApplyChangeSet(*db, Changes(changed, accounts, netChange ? 1 : 0));
         std::printf("%d changes applied in the ERP: %.0f ms\n", changed, MsSince(start));
         start = Clock::now();
         if (!RunCommand(netChange) || !Check("synchronisation")) return 1;
@@ -211,27 +132,16 @@ int main(int argc, char** argv) {
     bench::Outputs outputs;
     const std::string size = std::to_string(count) + "/" + std::to_string(changed);
     outputs.Set(size + " plan", bench::PlanDigest(app->ActiveProject()));
-    outputs.Set(size + " log", bench::FileDigest(home.path() / "plans" / "Large.log"));
+    outputs.Set(size + " log", bench::FileDigest(large.home.path() / "plans" / "Large.log"));
     outputs.Set(size + " erp", bench::ErpDigest(*db));
 
     // The floor: the plan closed, opened and saved again.
-    app->FileClose(false);
-    start = Clock::now();
-    app->FileOpen(file.string());
-    app->ActiveProject().Tasks().Item(1).SetText2("saved again");
-    app->FileSave();
-    const double floor = MsSince(start);
-    if (!Check("open and save")) return 1;
-    std::printf("open and save of the plan: %.0f ms\n", floor);
+    const double floor = large.OpenAndSave();
+    if (floor < 0) return 1;
     std::printf("| %d / %d | %.2f s | %.2f s (%.1fx) | %.2f s (%.1fx) |\n", count, changed, floor / 1000,
                 synchronised[0] / 1000, synchronised[0] / floor, synchronised[1] / 1000, synchronised[1] / floor);
 
     const bool same = expect.empty() || outputs.Matches(expect);
-    db.reset();
-    platform::os::CloseAllFiles();
-    CurrentProjectData.reset();
-    CurrentConnection.reset();
-    MSProjectApplication.reset();
-    msp::QuitApplication();
+    large.End();
     return same ? 0 : 1;
 }
