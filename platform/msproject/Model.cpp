@@ -216,10 +216,12 @@ void PlanData::NumberTasks(size_t from) {
         }
 }
 
-void PlanData::TasksChanged(size_t from, size_t entered) {
-    // Inserts are kept aside up to a bound; any other change numbers the tasks at once.
+void PlanData::TasksChanged(size_t from, size_t entered, size_t removed) {
+    // Inserts and removals are kept aside up to a bound; any other change numbers the tasks at once.
     constexpr size_t kPendingInserts = 64;
-    if (entered > 0 && pendingInserts.size() < kPendingInserts) {
+    if (removed > 0 && entered == 0 && pendingInserts.size() < kPendingInserts) {
+        pendingInserts.push_back({from, 0, removed});
+    } else if (entered > 0 && removed == 0 && pendingInserts.size() < kPendingInserts) {
         pendingInserts.push_back({from, entered});
         for (size_t i = from; i < from + entered && i < tasks.size(); ++i)
             if (tasks[i]) {
@@ -359,8 +361,17 @@ std::shared_ptr<TaskData> NewTask(PlanData& plan, std::string name) {
 
 int NumberedSlot(const PlanData& plan, const TaskData& t) {
     int64_t slot = t.id - 1;
-    for (size_t k = t.idInserts; k < plan.pendingInserts.size(); ++k)
-        if (slot >= static_cast<int64_t>(plan.pendingInserts[k].at)) slot += plan.pendingInserts[k].count;
+    for (size_t k = t.idInserts; k < plan.pendingInserts.size(); ++k) {
+        const PlanData::Insert& change = plan.pendingInserts[k];
+        const auto at = static_cast<int64_t>(change.at);
+        if (change.removed == 0) {
+            if (slot >= at) slot += static_cast<int64_t>(change.count);
+        } else if (slot >= at + static_cast<int64_t>(change.removed)) {
+            slot -= static_cast<int64_t>(change.removed);
+        } else if (slot >= at) {
+            return -1; // taken out of the list
+        }
+    }
     if (t.deleted || slot < 0 || slot >= static_cast<int64_t>(plan.tasks.size()) || plan.tasks[slot].get() != &t)
         return -1;
     return static_cast<int>(slot);
@@ -490,7 +501,7 @@ void DeleteTaskSlots(PlanData& plan, int from, int to) {
             a->deleted = true;
     }
     plan.tasks.erase(plan.tasks.begin() + from, plan.tasks.begin() + to);
-    plan.TasksChanged(from);
+    plan.TasksChanged(from, 0, static_cast<size_t>(to - from));
     plan.Touch();
 }
 

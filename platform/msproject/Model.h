@@ -297,11 +297,13 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
 
     mutable RowCache rowCache;
     mutable std::map<FieldIndexKey, FieldIndex> fieldIndexes;
-    // Tasks put into the list since the tasks were last numbered, in order: each moved the rows from
-    // its slot on down by its count. A task's number is worked out from its `id` and the inserts after
-    // it, so a long run of inserts does not number the whole list after each one.
+    // Tasks put into or taken out of the list since the tasks were last numbered, in order: an insert
+    // moved the rows from its slot on down by its count, a removal took `removed` rows out at its slot
+    // and moved those below up. A task's number is worked out from its `id` and the changes after it, so
+    // a long run of inserts, cuts and pastes does not number the whole list after each one.
     struct Insert {
         size_t at, count;
+        size_t removed = 0;
     };
     std::vector<Insert> pendingInserts;
     // Whether another instance (of any process) has the file open: the first to open a plan holds it
@@ -320,9 +322,10 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
     // Numbers every task and resource afresh, and drops what is kept for the view and the search
     // (after the plan was read from its file, for example).
     void Renumber();
-    // The task list changed from slot `from` on, `entered` tasks having been put in at `from`: numbers
-    // the tasks from there and keeps the view's rows and the search indexes in step.
-    void TasksChanged(size_t from, size_t entered = 0);
+    // The task list changed from slot `from` on, `entered` tasks having been put in at `from` (or, with
+    // `removed`, that many taken out there and nothing else changed): numbers the tasks from there and
+    // keeps the view's rows and the search indexes in step.
+    void TasksChanged(size_t from, size_t entered = 0, size_t removed = 0);
     // Numbers the tasks from `from` on, folding in the inserts not yet numbered.
     void NumberTasks(size_t from);
     void ResourcesChanged(size_t from, size_t entered = 0);

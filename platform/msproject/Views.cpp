@@ -326,7 +326,10 @@ void Application::EditCut() {
         for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
             p.tasks.erase(p.tasks.begin() + it->first, p.tasks.begin() + it->second);
         s.clipboardIsCut = true;
-        p.TasksChanged(ranges.front().first);
+        if (ranges.size() == 1)
+            p.TasksChanged(ranges.front().first, 0, static_cast<size_t>(ranges.front().second - ranges.front().first));
+        else
+            p.TasksChanged(ranges.front().first);
         p.Touch();
         SelectOnly(p, p.activeRow);
     });
