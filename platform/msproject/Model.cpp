@@ -492,6 +492,17 @@ double TaskCost(const PlanData& plan, const TaskData& t) {
     return cost;
 }
 
+void TakeOutTaskSlots(PlanData& plan, int from, int to) {
+    // A task taken out keeps the Id of the row it stood in, inserts above it not yet numbered counted.
+    for (int i = from; i < to; ++i)
+        if (auto& t = plan.tasks[i]) {
+            t->id = i + 1;
+            t->idInserts = plan.pendingInserts.size();
+        }
+    plan.tasks.erase(plan.tasks.begin() + from, plan.tasks.begin() + to);
+    plan.TasksChanged(from, 0, static_cast<size_t>(to - from));
+}
+
 void DeleteTaskSlots(PlanData& plan, int from, int to) {
     for (int i = from; i < to; ++i) {
         auto& t = plan.tasks[i];
@@ -500,8 +511,7 @@ void DeleteTaskSlots(PlanData& plan, int from, int to) {
         for (auto& a : t->assignments)
             a->deleted = true;
     }
-    plan.tasks.erase(plan.tasks.begin() + from, plan.tasks.begin() + to);
-    plan.TasksChanged(from, 0, static_cast<size_t>(to - from));
+    TakeOutTaskSlots(plan, from, to);
     plan.Touch();
 }
 

@@ -364,6 +364,9 @@ Date TaskStart(const PlanData& plan, const TaskData& t);
 Date TaskFinish(const PlanData& plan, const TaskData& t);
 double TaskDuration(const PlanData& plan, const TaskData& t);
 double TaskCost(const PlanData& plan, const TaskData& t);
+// Takes the slots [from, to) out of the list (a cut keeps the tasks elsewhere); DeleteTaskSlots also
+// marks them and their assignments deleted.
+void TakeOutTaskSlots(PlanData& plan, int from, int to);
 void DeleteTaskSlots(PlanData& plan, int from, int to);
 void IndentTask(PlanData& plan, TaskData& t);
 void OutdentTask(PlanData& plan, TaskData& t);

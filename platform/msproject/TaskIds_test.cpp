@@ -135,5 +135,32 @@ TEST_F(TaskIds, ACutTaskKeepsItsIdUntilItIsPastedBack) {
     EXPECT_EQ(Named("B").Id(), 3);
 }
 
+// Cut or deleted after inserts above them that were not numbered yet, tasks keep the Id of the row
+// they stood in, and those below take theirs; two cut blocks at once as well.
+TEST_F(TaskIds, TasksTakenOutAfterInsertsAboveKeepTheRowTheyHad) {
+    Lay();
+    for (int i = 0; i < 3; ++i)
+        PlanTasks().Add("N" + std::to_string(i), 1);
+    app->OutlineShowAllTasks();
+    Task b = Named("B"), e = Named("E"), a = Named("A");
+    const int32_t bRow = b.Id(), eRow = e.Id();
+    app->SelectRow(bRow, false);
+    app->SelectRow(eRow, false, false, true);
+    app->EditCut();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(b.Id(), bRow);
+    EXPECT_EQ(e.Id(), eRow);
+    ASSERT_NO_FATAL_FAILURE(ExpectIdsAreRows("the cut of two blocks"));
+    PlanTasks().Add("M", 1);
+    a.Delete();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(b.Id(), bRow);
+    ASSERT_NO_FATAL_FAILURE(ExpectIdsAreRows("the delete"));
+    app->SelectRow(2, false);
+    app->EditPaste();
+    ASSERT_NO_FATAL_FAILURE(ExpectIdsAreRows("the paste"));
+    EXPECT_EQ(Named("B").Id(), 2);
+}
+
 } // namespace
 } // namespace platform::msproject::testing

@@ -324,12 +324,8 @@ void Application::EditCut() {
             for (int i = from; i < to; ++i)
                 s.clipboard.push_back(p.tasks[i]);
         for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
-            p.tasks.erase(p.tasks.begin() + it->first, p.tasks.begin() + it->second);
+            TakeOutTaskSlots(p, it->first, it->second);
         s.clipboardIsCut = true;
-        if (ranges.size() == 1)
-            p.TasksChanged(ranges.front().first, 0, static_cast<size_t>(ranges.front().second - ranges.front().first));
-        else
-            p.TasksChanged(ranges.front().first);
         p.Touch();
         SelectOnly(p, p.activeRow);
     });
