@@ -499,7 +499,7 @@ void TakeOutTaskSlots(PlanData& plan, int from, int to) {
             t->id = i + 1;
             t->idInserts = plan.pendingInserts.size();
         }
-    plan.tasks.erase(plan.tasks.begin() + from, plan.tasks.begin() + to);
+    plan.tasks.erase(static_cast<size_t>(from), static_cast<size_t>(to));
     plan.TasksChanged(from, 0, static_cast<size_t>(to - from));
 }
 

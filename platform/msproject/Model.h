@@ -16,6 +16,7 @@
 #include "platform/automation/Error.h"
 #include "platform/automation/Variant.h"
 #include "platform/msproject/Handle.h"
+#include "platform/msproject/RowList.h"
 
 namespace platform::msproject {
 struct ApplicationOptions;
@@ -282,7 +283,7 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
     int32_t nextTaskUid = 1, nextResourceUid = 1, nextAssignmentUid = 1;
 
     std::shared_ptr<TaskData> summary;
-    std::vector<std::shared_ptr<TaskData>> tasks; // nullptr = blank row
+    RowList<TaskData> tasks; // nullptr = blank row
     std::vector<std::shared_ptr<ResourceData>> resources;
     std::vector<std::shared_ptr<CalendarData>> calendars;
     std::vector<std::shared_ptr<PropertyData>> properties;

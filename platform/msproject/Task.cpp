@@ -54,7 +54,7 @@ std::shared_ptr<TaskData> InsertTask(PlanData& plan, std::string name, std::opti
         }
     auto t = NewTask(plan, std::move(name));
     t->level = level;
-    plan.tasks.insert(plan.tasks.begin() + slot, t);
+    plan.tasks.insert(static_cast<size_t>(slot), t);
     plan.TasksChanged(slot, 1);
     plan.Touch();
     return t;

@@ -403,7 +403,7 @@ void Application::EditPaste() {
             for (auto& t : block)
                 if (t) t->level = std::max(1, t->level + delta);
         }
-        p.tasks.insert(p.tasks.begin() + slot, block.begin(), block.end());
+        p.tasks.insert(static_cast<size_t>(slot), block.begin(), block.end());
         s.clipboardUsed = true;
         p.TasksChanged(slot, block.size());
         p.Touch();
@@ -462,7 +462,7 @@ void Application::EditInsert() {
         bool inside = p.activeRow >= 1 && p.activeRow <= static_cast<int32_t>(rows.size());
         if (p.TaskView()) {
             int slot = inside ? rows[p.activeRow - 1] : static_cast<int>(p.tasks.size());
-            p.tasks.insert(p.tasks.begin() + slot, nullptr);
+            p.tasks.insert(static_cast<size_t>(slot), nullptr);
             p.TasksChanged(slot, 1);
         } else {
             int slot = inside ? rows[p.activeRow - 1] : static_cast<int>(p.resources.size());
@@ -553,7 +553,7 @@ void Application::Sort(const SortArgs& args) {
         }
         if (keys.empty()) Fail(kAppError, "The argument value is not valid.");
         if (taskView) {
-            p.tasks = SortRun(p, p.tasks, keys);
+            p.tasks = SortRun(p, p.tasks.Rows(), keys);
             p.TasksChanged(0);
             p.OutlineChanged();
         } else {

@@ -1,0 +1,150 @@
+#pragma once
+// A list of rows that keeps a gap at the place it last changed. Inserting or removing rows moves only
+// the rows between that place and the new one, so a run of inserts that walks down a long plan (below
+// one summary after another) costs the distance walked, not the whole tail of the list at every insert.
+// Read and written by slot as a vector is.
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace platform::msproject::detail {
+
+template <class T> class RowList {
+public:
+    using value_type = std::shared_ptr<T>;
+
+    template <bool Const> class Iter {
+    public:
+        using List = std::conditional_t<Const, const RowList, RowList>;
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = RowList::value_type;
+        using difference_type = std::ptrdiff_t;
+        using reference = std::conditional_t<Const, const value_type&, value_type&>;
+        using pointer = std::conditional_t<Const, const value_type*, value_type*>;
+
+        Iter() = default;
+        Iter(List* list, size_t slot) : list_(list), slot_(slot) {}
+        reference operator*() const { return (*list_)[slot_]; }
+        pointer operator->() const { return &(*list_)[slot_]; }
+        reference operator[](difference_type n) const { return (*list_)[slot_ + n]; }
+        Iter& operator++() { return ++slot_, *this; }
+        Iter operator++(int) { return Iter(list_, slot_++); }
+        Iter& operator--() { return --slot_, *this; }
+        Iter operator--(int) { return Iter(list_, slot_--); }
+        Iter& operator+=(difference_type n) { return slot_ += n, *this; }
+        Iter& operator-=(difference_type n) { return slot_ -= n, *this; }
+        friend Iter operator+(Iter i, difference_type n) { return i += n; }
+        friend Iter operator+(difference_type n, Iter i) { return i += n; }
+        friend Iter operator-(Iter i, difference_type n) { return i -= n; }
+        friend difference_type operator-(const Iter& a, const Iter& b) {
+            return static_cast<difference_type>(a.slot_) - static_cast<difference_type>(b.slot_);
+        }
+        friend bool operator==(const Iter& a, const Iter& b) { return a.slot_ == b.slot_; }
+        friend auto operator<=>(const Iter& a, const Iter& b) { return a.slot_ <=> b.slot_; }
+        size_t slot() const { return slot_; }
+
+    private:
+        List* list_ = nullptr;
+        size_t slot_ = 0;
+    };
+    using iterator = Iter<false>;
+    using const_iterator = Iter<true>;
+
+    RowList() = default;
+    RowList(std::vector<value_type> rows) : buf_(std::move(rows)), start_(buf_.size()) {}
+    RowList& operator=(std::vector<value_type> rows) {
+        buf_ = std::move(rows);
+        start_ = buf_.size();
+        gap_ = 0;
+        return *this;
+    }
+
+    size_t size() const { return buf_.size() - gap_; }
+    bool empty() const { return size() == 0; }
+    value_type& operator[](size_t slot) { return buf_[slot < start_ ? slot : slot + gap_]; }
+    const value_type& operator[](size_t slot) const { return buf_[slot < start_ ? slot : slot + gap_]; }
+
+    iterator begin() { return iterator(this, 0); }
+    iterator end() { return iterator(this, size()); }
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, size()); }
+
+    // The rows in order, as a vector of their own.
+    std::vector<value_type> Rows() const {
+        std::vector<value_type> out;
+        out.reserve(size());
+        out.insert(out.end(), buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(start_));
+        out.insert(out.end(), buf_.begin() + static_cast<std::ptrdiff_t>(start_ + gap_), buf_.end());
+        return out;
+    }
+
+    void insert(size_t slot, value_type row) {
+        Open(slot, 1);
+        buf_[start_++] = std::move(row);
+        --gap_;
+    }
+    template <class It> void insert(size_t slot, It first, It last) {
+        const auto count = static_cast<size_t>(std::distance(first, last));
+        Open(slot, count);
+        for (; first != last; ++first, --gap_)
+            buf_[start_++] = *first;
+    }
+    void push_back(value_type row) { insert(size(), std::move(row)); }
+
+    // Takes out the rows of slots [from, to).
+    void erase(size_t from, size_t to) {
+        if (to <= from) return;
+        MoveGap(from);
+        for (size_t i = start_ + gap_; i < start_ + gap_ + (to - from); ++i)
+            buf_[i].reset();
+        gap_ += to - from;
+    }
+    void clear() {
+        buf_.clear();
+        start_ = gap_ = 0;
+    }
+
+private:
+    // Moves the gap to `slot`; the rows in the gap's place are moved across it, and the gap holds only
+    // empty pointers.
+    void MoveGap(size_t slot) {
+        if (slot < start_) {
+            std::move_backward(buf_.begin() + static_cast<std::ptrdiff_t>(slot),
+                               buf_.begin() + static_cast<std::ptrdiff_t>(start_),
+                               buf_.begin() + static_cast<std::ptrdiff_t>(start_ + gap_));
+        } else if (slot > start_) {
+            std::move(buf_.begin() + static_cast<std::ptrdiff_t>(start_ + gap_),
+                      buf_.begin() + static_cast<std::ptrdiff_t>(slot + gap_),
+                      buf_.begin() + static_cast<std::ptrdiff_t>(start_));
+        }
+        start_ = slot;
+    }
+    // Moves the gap to `slot` with room for `count` rows in it; a gap too small is made anew, with room
+    // to spare in proportion to the list, so that the list grows in amortised constant time per row.
+    void Open(size_t slot, size_t count) {
+        if (gap_ >= count) {
+            MoveGap(slot);
+            return;
+        }
+        const size_t rows = size();
+        const size_t gap = count + std::max<size_t>(16, rows / 4);
+        std::vector<value_type> grown;
+        grown.reserve(rows + gap);
+        for (size_t i = 0; i < slot; ++i)
+            grown.push_back(std::move((*this)[i]));
+        grown.resize(slot + gap);
+        for (size_t i = slot; i < rows; ++i)
+            grown.push_back(std::move((*this)[i]));
+        buf_ = std::move(grown);
+        start_ = slot;
+        gap_ = gap;
+    }
+
+    std::vector<value_type> buf_; // rows [0, start_), then gap_ empty places, then the rest
+    size_t start_ = 0, gap_ = 0;
+};
+
+} // namespace platform::msproject::detail
