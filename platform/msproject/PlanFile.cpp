@@ -1,6 +1,9 @@
 // The stored forms of a plan (".mpp") and of the global template ("GLOBAL.MPT"): JSON documents of
 // our own format. Dates are automation date numbers; a missing date is "NA"; fields at their default
 // value are left out so that large plans stay small.
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -19,9 +22,6 @@ constexpr const char* kPlanFormat = "kova-msproject-plan";
 constexpr const char* kGlobalFormat = "kova-msproject-global";
 constexpr int kFormatVersion = 1;
 
-void PutDate(json& j, const char* key, const std::optional<Date>& d) {
-    if (d) j[key] = d->Serial();
-}
 std::optional<Date> GetDate(const json& j, const char* key) {
     auto it = j.find(key);
     if (it == j.end() || it->is_null()) return std::nullopt;
@@ -387,6 +387,249 @@ std::string ShownDate(const Date& d) {
     return d.Iso();
 }
 
+namespace {
+
+// The task list written as json::dump(1) writes it (keys in byte order, one blank of indent a level,
+// numbers as the library writes them), without building the tree of a plan that may hold many
+// thousands of tasks.
+class Writer {
+public:
+    explicit Writer(std::string& out) : out_(out) {}
+
+    // An object or array at `level`; Key and Next start its members.
+    void Open(char bracket) {
+        out_ += bracket;
+        first_.push_back(true);
+    }
+    void Close(char bracket) {
+        if (!first_.back()) {
+            out_ += '\n';
+            out_.append(first_.size() - 1 + base_, ' ');
+        }
+        out_ += bracket;
+        first_.pop_back();
+    }
+    void Next() {
+        out_ += first_.back() ? "\n" : ",\n";
+        first_.back() = false;
+        out_.append(first_.size() + base_, ' ');
+    }
+    void Key(std::string_view key) {
+        Next();
+        out_ += '"';
+        out_ += key;
+        out_ += "\": ";
+    }
+    void Base(size_t level) { base_ = level; }
+
+    void Null() { out_ += "null"; }
+    void Bool(bool b) { out_ += b ? "true" : "false"; }
+    void Int(int64_t n) {
+        char buf[24];
+        out_.append(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
+    }
+    void Double(double x) {
+        if (!std::isfinite(x)) return Null();
+        char buf[64];
+        out_.append(buf, nlohmann::detail::to_chars(buf, buf + sizeof buf, x));
+    }
+    void String(const std::string& s) {
+        // Text that needs no escape is written as it is; the rest as the library escapes it (and refuses
+        // it when it is not UTF-8).
+        if (std::all_of(s.begin(), s.end(),
+                        [](char c) { return c >= 0x20 && c < 0x7f && c != '"' && c != '\\'; })) {
+            out_ += '"';
+            out_ += s;
+            out_ += '"';
+        } else {
+            out_ += json(s).dump();
+        }
+    }
+
+    template <class T> void PutIf(std::string_view key, const T& value, const T& def) {
+        if (value == def) return;
+        Key(key);
+        Put(value);
+    }
+    void PutSome(std::string_view key, const std::optional<double>& x) {
+        if (!x) return;
+        Key(key);
+        Double(*x);
+    }
+    void PutDate(std::string_view key, const std::optional<Date>& d) {
+        if (!d) return;
+        Key(key);
+        Double(d->Serial());
+    }
+    void Put(int32_t n) { Int(n); }
+    void Put(bool b) { Bool(b); }
+    void Put(double x) { Double(x); }
+    void Put(const std::string& s) { String(s); }
+
+private:
+    std::string& out_;
+    std::vector<bool> first_;
+    size_t base_ = 0;
+};
+
+// The slots 0..n-1 in the order of their keys "1".."n" as text ("1", "10", "11", ..., "2", ...).
+template <size_t N> const std::array<size_t, N>& KeyOrder() {
+    static const std::array<size_t, N> order = [] {
+        std::array<size_t, N> o{};
+        for (size_t i = 0; i < N; ++i)
+            o[i] = i;
+        std::sort(o.begin(), o.end(),
+                  [](size_t a, size_t b) { return std::to_string(a + 1) < std::to_string(b + 1); });
+        return o;
+    }();
+    return order;
+}
+
+template <size_t N, class T, class Present, class Write>
+void PutNumbered(Writer& w, std::string_view key, const std::array<T, N>& values, Present present,
+                 Write write) {
+    bool any = false;
+    for (size_t i : KeyOrder<N>()) {
+        if (!present(values[i])) continue;
+        if (!any) {
+            w.Key(key);
+            w.Open('{');
+            any = true;
+        }
+        w.Key(std::to_string(i + 1));
+        write(values[i]);
+    }
+    if (any) w.Close('}');
+}
+
+const auto kSomeText = [](const std::string& s) { return !s.empty(); };
+const auto kSomeDate = [](const std::optional<Date>& d) { return d.has_value(); };
+
+void PutFieldDates(Writer& w, const FieldSet& f) {
+    PutNumbered(w, "date", f.date, kSomeDate, [&](const std::optional<Date>& d) { w.Double(d->Serial()); });
+}
+void PutFieldFlags(Writer& w, const FieldSet& f) {
+    PutNumbered(
+        w, "flag", f.flag, [](bool b) { return b; }, [&](bool) { w.Bool(true); });
+}
+void PutFieldNumbers(Writer& w, const FieldSet& f) {
+    PutNumbered(
+        w, "number", f.number, [](double x) { return x != 0; }, [&](double x) { w.Double(x); });
+}
+void PutFieldTexts(Writer& w, const FieldSet& f) {
+    PutNumbered(w, "text", f.text, kSomeText, [&](const std::string& s) { w.String(s); });
+}
+
+void WriteAssignment(Writer& w, const AssignmentData& a) {
+    w.Open('{');
+    w.PutDate("actualFinish", a.actualFinish);
+    w.PutDate("actualStart", a.actualStart);
+    w.PutIf("actualWork", a.actualWork, 0.0);
+    w.PutIf("cost", a.cost, 0.0);
+    PutFieldDates(w, a.f);
+    w.PutDate("finish", a.finish);
+    PutFieldFlags(w, a.f);
+    w.PutIf("notes", a.notes, std::string());
+    PutFieldNumbers(w, a.f);
+    w.PutIf("percentWorkComplete", a.percentWorkComplete, 0.0);
+    w.Key("resource");
+    w.Int(a.resource ? a.resource->uid : 0);
+    w.PutDate("start", a.start);
+    PutFieldTexts(w, a.f);
+    w.Key("uid");
+    w.Int(a.uid);
+    w.Key("units");
+    w.Double(a.units);
+    w.PutIf("work", a.work, 0.0);
+    w.Close('}');
+}
+
+void WriteTask(Writer& w, const TaskData& t) {
+    w.Open('{');
+    w.PutDate("actualFinish", t.actualFinish);
+    w.PutDate("actualStart", t.actualStart);
+    w.PutIf("actualWork", t.actualWork, 0.0);
+    if (!t.assignments.empty()) {
+        w.Key("assignments");
+        w.Open('[');
+        for (const auto& a : t.assignments) {
+            w.Next();
+            WriteAssignment(w, *a);
+        }
+        w.Close(']');
+    }
+    w.PutSome("baselineCost", t.baselineCost);
+    w.PutSome("baselineDuration", t.baselineDuration);
+    w.PutDate("baselineFinish", t.baselineFinish);
+    w.PutDate("baselineStart", t.baselineStart);
+    w.PutSome("baselineWork", t.baselineWork);
+    w.PutIf("collapsed", t.collapsed, false);
+    w.PutDate("constraintDate", t.constraintDate);
+    w.PutIf("constraintType", t.constraintType, 0);
+    PutFieldDates(w, t.f);
+    w.Key("duration");
+    w.Double(t.duration);
+    PutNumbered(w, "finishN", t.finishN, kSomeDate,
+                [&](const std::optional<Date>& d) { w.Double(d->Serial()); });
+    w.PutIf("fixedCost", t.fixedCost, 0.0);
+    PutFieldFlags(w, t.f);
+    w.PutIf("fontBold", t.fontBold, false);
+    w.PutIf("fontColor", t.fontColor, 0);
+    w.PutIf("fontItalic", t.fontItalic, false);
+    w.Key("level");
+    w.Int(t.level);
+    if (!t.predecessors.empty()) {
+        w.Key("links");
+        w.Open('[');
+        for (const auto& l : t.predecessors) {
+            w.Next();
+            w.Open('{');
+            w.Key("lag");
+            w.Double(l.lag);
+            w.Key("type");
+            w.Int(l.type);
+            w.Key("uid");
+            w.Int(l.predecessorUid);
+            w.Close('}');
+        }
+        w.Close(']');
+    }
+    w.PutIf("milestone", t.milestone, false);
+    w.Key("name");
+    w.String(t.name);
+    w.PutIf("notes", t.notes, std::string());
+    PutFieldNumbers(w, t.f);
+    w.PutIf("percentComplete", t.percentComplete, 0.0);
+    w.PutIf("percentWorkComplete", t.percentWorkComplete, 0.0);
+    w.Key("start");
+    w.Double(t.start.Serial());
+    PutNumbered(w, "startN", t.startN, kSomeDate,
+                [&](const std::optional<Date>& d) { w.Double(d->Serial()); });
+    PutFieldTexts(w, t.f);
+    w.PutIf("type", t.type, 0);
+    w.Key("uid");
+    w.Int(t.uid);
+    w.PutIf("work", t.work, 0.0);
+    w.Close('}');
+}
+
+// The task list as the value of the document's "tasks" (one level in).
+void WriteTasks(std::string& out, const PlanData& p) {
+    Writer w(out);
+    w.Base(1);
+    w.Open('[');
+    for (const auto& t : p.tasks) {
+        w.Next();
+        if (t)
+            WriteTask(w, *t);
+        else
+            w.Null();
+    }
+    w.Close(']');
+}
+
+} // namespace
+
 std::string SerializePlan(const PlanData& p) {
     json calendars = json::array();
     for (const auto& c : p.calendars) {
@@ -421,74 +664,6 @@ std::string SerializePlan(const PlanData& p) {
         PutIf(j, "type", r->type, 0);
         resources.push_back(j);
     }
-    json tasks = json::array();
-    for (const auto& t : p.tasks) {
-        if (!t) {
-            tasks.push_back(nullptr);
-            continue;
-        }
-        json j = FieldsToJson(t->f);
-        j["uid"] = t->uid;
-        j["level"] = t->level;
-        j["name"] = t->name;
-        j["start"] = t->start.Serial();
-        j["duration"] = t->duration;
-        PutIf(j, "notes", t->notes, std::string());
-        PutIf(j, "collapsed", t->collapsed, false);
-        PutIf(j, "milestone", t->milestone, false);
-        PutIf(j, "constraintType", t->constraintType, 0);
-        PutDate(j, "constraintDate", t->constraintDate);
-        PutIf(j, "type", t->type, 0);
-        PutIf(j, "fixedCost", t->fixedCost, 0.0);
-        PutIf(j, "work", t->work, 0.0);
-        PutIf(j, "actualWork", t->actualWork, 0.0);
-        PutIf(j, "percentComplete", t->percentComplete, 0.0);
-        PutIf(j, "percentWorkComplete", t->percentWorkComplete, 0.0);
-        PutDate(j, "actualStart", t->actualStart);
-        PutDate(j, "actualFinish", t->actualFinish);
-        PutDate(j, "baselineStart", t->baselineStart);
-        PutDate(j, "baselineFinish", t->baselineFinish);
-        if (t->baselineDuration) j["baselineDuration"] = *t->baselineDuration;
-        if (t->baselineWork) j["baselineWork"] = *t->baselineWork;
-        if (t->baselineCost) j["baselineCost"] = *t->baselineCost;
-        json startN = json::object(), finishN = json::object();
-        for (size_t i = 0; i < 10; ++i) {
-            if (t->startN[i]) startN[std::to_string(i + 1)] = t->startN[i]->Serial();
-            if (t->finishN[i]) finishN[std::to_string(i + 1)] = t->finishN[i]->Serial();
-        }
-        if (!startN.empty()) j["startN"] = startN;
-        if (!finishN.empty()) j["finishN"] = finishN;
-        PutIf(j, "fontItalic", t->fontItalic, false);
-        PutIf(j, "fontBold", t->fontBold, false);
-        PutIf(j, "fontColor", t->fontColor, 0);
-        if (!t->predecessors.empty()) {
-            json links = json::array();
-            for (const auto& l : t->predecessors)
-                links.push_back({{"uid", l.predecessorUid}, {"type", l.type}, {"lag", l.lag}});
-            j["links"] = links;
-        }
-        if (!t->assignments.empty()) {
-            json as = json::array();
-            for (const auto& a : t->assignments) {
-                json aj = FieldsToJson(a->f);
-                aj["uid"] = a->uid;
-                aj["resource"] = a->resource ? a->resource->uid : 0;
-                aj["units"] = a->units;
-                PutIf(aj, "work", a->work, 0.0);
-                PutIf(aj, "actualWork", a->actualWork, 0.0);
-                PutIf(aj, "percentWorkComplete", a->percentWorkComplete, 0.0);
-                PutIf(aj, "cost", a->cost, 0.0);
-                PutDate(aj, "start", a->start);
-                PutDate(aj, "finish", a->finish);
-                PutDate(aj, "actualStart", a->actualStart);
-                PutDate(aj, "actualFinish", a->actualFinish);
-                PutIf(aj, "notes", a->notes, std::string());
-                as.push_back(aj);
-            }
-            j["assignments"] = as;
-        }
-        tasks.push_back(j);
-    }
     json properties = json::array();
     for (const auto& d : p.properties)
         properties.push_back({{"name", d->name}, {"type", d->type}, {"value", PropertyValue(*d)}});
@@ -513,10 +688,15 @@ std::string SerializePlan(const PlanData& p) {
                   {"currentView", p.currentView}}},
                 {"calendars", calendars},
                 {"resources", resources},
-                {"tasks", tasks},
                 {"properties", properties},
                 {"items", ItemsToJson(p.items)}};
-    return doc.dump(1);
+    // The tasks, most of a large plan, are written straight after the rest: "tasks" is the last key.
+    std::string text = doc.dump(1);
+    text.resize(text.size() - 2); // "\n}"
+    text += ",\n \"tasks\": ";
+    WriteTasks(text, p);
+    text += "\n}";
+    return text;
 }
 
 void DeserializePlan(PlanData& p, const std::string& text, const std::string& fileName) {
