@@ -182,6 +182,41 @@ TEST_F(Outline, UniqueIdsSurviveMovesAndHeldHandlesFollowTheTask) {
     EXPECT_GT(PlanTasks().Add("N").UniqueID(), highest);
 }
 
+// The look-up by unique id answers only a task that stands in the list now, however often it was asked
+// for before; a task pasted from another plan may carry an id in use here, and the first in the list wins.
+TEST_F(Outline, ATaskFoundByItsUniqueIdIsOneInTheListNow) {
+    Build(kBase);
+    Task a = Named("A"), e = Named("E");
+    const int32_t uid = a.UniqueID(), eUid = e.UniqueID();
+    ASSERT_EQ(PlanTasks().UniqueID(uid), a);
+    ASSERT_EQ(PlanTasks().UniqueID(eUid), e);
+    app->SelectRow(1, false);
+    app->EditCut(); // A and its subtasks
+    EXPECT_FALSE(PlanTasks().UniqueID(uid));
+    EXPECT_EQ(Err().Number, 1004);
+    Err().Clear();
+    app->SelectRow(2, false);
+    app->EditPaste();
+    EXPECT_EQ(PlanTasks().UniqueID(uid), a);
+    e.Delete();
+    EXPECT_FALSE(PlanTasks().UniqueID(eUid));
+    Err().Clear();
+
+    // Another plan's first task has the unique id of A here; pasted above A, it is the one found.
+    app->FileNew(false);
+    Task other = PlanTasks().Add("Other");
+    ASSERT_EQ(other.UniqueID(), uid);
+    app->SelectRow(1, false);
+    app->EditCut();
+    app->WindowActivate("Project1");
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    app->SelectRow(1, false);
+    app->EditPaste();
+    ASSERT_EQ(Err().Number, 0) << Err().Description;
+    EXPECT_EQ(PlanTasks().UniqueID(uid).Name(), "Other");
+    EXPECT_EQ(Err().Number, 0);
+}
+
 TEST_F(Outline, UnreachableLevelFailsInsteadOfLooping) {
     Build(kBase);
     Task b = Named("B");

@@ -364,6 +364,7 @@ void Application::EditPaste() {
         for (auto& t : block) {
             if (!t) continue;
             if (t->plan.lock().get() != &p) {
+                p.foreignTasks = true;
                 for (auto& a : t->assignments)
                     a->deleted = true;
                 t->assignments.clear();
