@@ -81,12 +81,19 @@ public:
         return out;
     }
 
+    // Rows put at the end go behind the last row without moving the gap, so that a row appended and
+    // then moved elsewhere costs only its move.
     void insert(size_t slot, value_type row) {
+        if (slot == size()) return buf_.push_back(std::move(row));
         Open(slot, 1);
         buf_[start_++] = std::move(row);
         --gap_;
     }
     template <class It> void insert(size_t slot, It first, It last) {
+        if (slot == size()) {
+            buf_.insert(buf_.end(), first, last);
+            return;
+        }
         const auto count = static_cast<size_t>(std::distance(first, last));
         Open(slot, count);
         for (; first != last; ++first, --gap_)
@@ -97,6 +104,10 @@ public:
     // Takes out the rows of slots [from, to).
     void erase(size_t from, size_t to) {
         if (to <= from) return;
+        if (to == size() && from >= start_) {
+            buf_.resize(from + gap_); // the last rows, behind the gap
+            return;
+        }
         MoveGap(from);
         for (size_t i = start_ + gap_; i < start_ + gap_ + (to - from); ++i)
             buf_[i].reset();

@@ -111,6 +111,11 @@ TEST(RowList, RowsTakenOutAreLetGo) {
     }
     list.erase(1, 2);
     EXPECT_TRUE(gone.expired());
+    // Rows taken off the end, behind the gap, are let go too.
+    std::weak_ptr<Row> last = list[1];
+    list.erase(1, 2);
+    EXPECT_TRUE(last.expired());
+    ASSERT_EQ(list.size(), 1u);
     // The gap is moved over the row kept, and the list grown past it, without holding a second copy.
     list.insert(0, std::make_shared<Row>(Row{4}));
     for (int i = 0; i < 100; ++i)
