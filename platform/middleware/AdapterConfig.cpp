@@ -43,16 +43,16 @@ void SetDefaultBackendName(const std::string& rawName) {
 std::optional<BackendConfig> FindBackend(const std::string& name) {
     std::string trimmed = TrimBlanks(name);
     if (trimmed.empty()) return std::nullopt;
-    std::string key = BackendKey(trimmed);
-    if (!RegistryKeyExists(HKEY_LOCAL_MACHINE, key)) return std::nullopt;
     BackendConfig config;
     config.name = trimmed;
-    RegistryGetString(HKEY_LOCAL_MACHINE, key, "Database", config.database);
-    uint32_t value = 0;
-    if (RegistryGetDword(HKEY_LOCAL_MACHINE, key, "Maintained", value)) config.maintained = value != 0;
-    if (RegistryGetDword(HKEY_LOCAL_MACHINE, key, "Started", value)) config.started = value != 0;
-    if (RegistryGetDword(HKEY_LOCAL_MACHINE, key, "CompanyNumber", value))
-        config.companyNumber = static_cast<int32_t>(value);
+    // Read at one look at the registry: a manager is made for every call of the library.
+    std::optional<uint32_t> maintained, started, company;
+    if (!RegistryGetValues(HKEY_LOCAL_MACHINE, BackendKey(trimmed), {{"Database", &config.database}},
+                           {{"Maintained", &maintained}, {"Started", &started}, {"CompanyNumber", &company}}))
+        return std::nullopt;
+    if (maintained) config.maintained = *maintained != 0;
+    if (started) config.started = *started != 0;
+    if (company) config.companyNumber = static_cast<int32_t>(*company);
     return config;
 }
 

@@ -569,12 +569,28 @@ bool SetValue(HKEY hive, const std::string& path, const std::string& name, uint3
 
 } // namespace
 
+namespace {
+
+bool DecodeString(const Value& found, std::string& value) {
+    if (found.type != REG_SZ) return false;
+    value = found.bytes;
+    if (!value.empty() && value.back() == '\0') value.pop_back();
+    return true;
+}
+
+bool DecodeDword(const Value& found, uint32_t& value) {
+    if (found.type != REG_DWORD || found.bytes.size() != 4) return false;
+    value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(found.bytes[i]);
+    return true;
+}
+
+} // namespace
+
 bool RegistryGetString(HKEY hive, const std::string& path, const std::string& name, std::string& value) {
     Value found;
-    if (!GetValue(hive, path, name, found) || found.type != REG_SZ) return false;
-    if (!found.bytes.empty() && found.bytes.back() == '\0') found.bytes.pop_back();
-    value = std::move(found.bytes);
-    return true;
+    return GetValue(hive, path, name, found) && DecodeString(found, value);
 }
 
 bool RegistrySetString(HKEY hive, const std::string& path, const std::string& name,
@@ -584,12 +600,27 @@ bool RegistrySetString(HKEY hive, const std::string& path, const std::string& na
 
 bool RegistryGetDword(HKEY hive, const std::string& path, const std::string& name, uint32_t& value) {
     Value found;
-    if (!GetValue(hive, path, name, found) || found.type != REG_DWORD || found.bytes.size() != 4)
-        return false;
-    value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(found.bytes[i]);
-    return true;
+    return GetValue(hive, path, name, found) && DecodeDword(found, value);
+}
+
+bool RegistryGetValues(HKEY hive, const std::string& path,
+                       const std::vector<std::pair<std::string, std::string*>>& strings,
+                       const std::vector<std::pair<std::string, std::optional<uint32_t>*>>& dwords) {
+    auto& store = TheStore();
+    return store.Read([&] {
+        int32_t rc;
+        Key* base = store.Resolve(hive, rc);
+        if (!base) return rc;
+        Key* key = Store::Walk(base, SplitPath(path), false);
+        if (!key) return ERROR_FILE_NOT_FOUND;
+        for (const auto& [name, out] : strings)
+            if (const Value* v = FindValue(*key, name)) DecodeString(*v, *out);
+        for (const auto& [name, out] : dwords) {
+            uint32_t n = 0;
+            if (const Value* v = FindValue(*key, name); v && DecodeDword(*v, n)) *out = n;
+        }
+        return ERROR_SUCCESS;
+    }) == ERROR_SUCCESS;
 }
 
 bool RegistrySetDword(HKEY hive, const std::string& path, const std::string& name, uint32_t value) {

@@ -11,7 +11,10 @@
 // 30), naming the lock file there and in RegistryLastProblem(); having given up, the process does not
 // wait again (each later change tries the lock once) until a change goes through.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform::os {
 
@@ -59,6 +62,11 @@ bool RegistrySetString(HKEY hive, const std::string& path, const std::string& na
 bool RegistryGetDword(HKEY hive, const std::string& path, const std::string& name, uint32_t& value);
 bool RegistrySetDword(HKEY hive, const std::string& path, const std::string& name, uint32_t value);
 bool RegistryKeyExists(HKEY hive, const std::string& path);
+// Several values of one key at one look at the file (each call above looks at it again): each string
+// and number named is set where the key holds it as one; false when the key does not exist.
+bool RegistryGetValues(HKEY hive, const std::string& path,
+                       const std::vector<std::pair<std::string, std::string*>>& strings,
+                       const std::vector<std::pair<std::string, std::optional<uint32_t>*>>& dwords);
 // Deletes a key with everything below it; false when it did not exist.
 bool RegistryDeleteTree(HKEY hive, const std::string& path);
 

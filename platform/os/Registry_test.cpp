@@ -261,6 +261,37 @@ TEST_F(RegistryTest, StringHelpersReadEitherFormOfText) {
     RegCloseKey(key);
 }
 
+// Several values of a key read at once: each as the helpers above read it alone, another process's change
+// seen, and a missing key or value told apart.
+TEST_F(RegistryTest, SeveralValuesOfAKeyReadAtOnce) {
+    ASSERT_TRUE(RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Name", "first"));
+    ASSERT_TRUE(RegistrySetDword(HKEY_LOCAL_MACHINE, "Software\\Kova", "Count", 0xfffffffe));
+    ASSERT_TRUE(RegistrySetDword(HKEY_LOCAL_MACHINE, "Software\\Kova", "Zero", 0));
+    std::string name = "kept", number = "kept";
+    std::optional<uint32_t> count, zero, text, missing;
+    auto read = [&] {
+        return RegistryGetValues(
+            HKEY_LOCAL_MACHINE, "software\\KOVA", {{"name", &name}, {"Count", &number}},
+            {{"COUNT", &count}, {"Zero", &zero}, {"Name", &text}, {"Missing", &missing}});
+    };
+    ASSERT_TRUE(read());
+    EXPECT_EQ(name, "first");
+    EXPECT_EQ(number, "kept"); // a number is not a text
+    EXPECT_EQ(count, 0xfffffffeu);
+    EXPECT_EQ(zero, 0u);
+    EXPECT_FALSE(text); // nor a text a number
+    EXPECT_FALSE(missing);
+
+    ASSERT_EQ(InChild([] {
+                  return RegistrySetString(HKEY_LOCAL_MACHINE, "Software\\Kova", "Name", "second") ? 0 : 1;
+              }),
+              0);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(name, "second");
+    EXPECT_FALSE(RegistryGetValues(HKEY_LOCAL_MACHINE, "Software\\Gone", {{"Name", &name}}, {}));
+    EXPECT_EQ(name, "second");
+}
+
 TEST_F(RegistryTest, AHandWrittenFileIsReadAndABrokenOneIsLeftAlone) {
     const std::string file = R"({"HKEY_LOCAL_MACHINE": {"keys": {"SOFTWARE": {"values": {
         "Path": {"type": 1, "data": "2F6F70742F"}}}}}})";
