@@ -199,6 +199,9 @@ PlanData& PlanOf(const std::weak_ptr<PlanData>& plan) {
 
 void PlanData::Renumber() {
     NumberTasks(0);
+    uidHints.clear();
+    for (const auto& t : tasks)
+        if (t) uidHints.emplace(t->uid, t);
     for (size_t i = 0; i < resources.size(); ++i)
         if (resources[i]) resources[i]->id = static_cast<int32_t>(i + 1);
     RowsChanged();
@@ -362,6 +365,7 @@ std::shared_ptr<TaskData> NewTask(PlanData& plan, std::string name) {
     t->name = std::move(name);
     t->start = plan.start;
     t->duration = plan.hoursPerDay * 60;
+    plan.uidHints[t->uid] = t;
     return t;
 }
 
@@ -418,10 +422,9 @@ int SubtreeEnd(const PlanData& plan, int slot) {
 std::shared_ptr<TaskData> ParentOf(const PlanData& plan, const TaskData& t) {
     if (t.level == 0) return nullptr;
     int slot = SlotOf(plan, &t);
-    for (int i = slot - 1; i >= 0; --i) {
-        const auto& p = plan.tasks[i];
-        if (p && p->level < t.level) return p;
-    }
+    // The levels kept beside the rows: a task far down a long plan passes many rows on its way up.
+    for (int i = slot - 1; i >= 0; --i)
+        if (plan.tasks.LevelAt(static_cast<size_t>(i)) < t.level) return plan.tasks[static_cast<size_t>(i)];
     return plan.summary;
 }
 

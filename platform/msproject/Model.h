@@ -339,9 +339,9 @@ struct PlanData : std::enable_shared_from_this<PlanData> {
     std::shared_ptr<CalendarData> CalendarByName(std::string_view name) const;
     std::shared_ptr<ResourceData> ResourceByName(std::string_view name) const;
     std::shared_ptr<TaskData> TaskByUid(int32_t uid) const;
-    // Where TaskByUid last found each task: a hint, checked against the list at every look-up. Not used
-    // once a task of another plan was pasted in, as its unique id may be one this plan uses too (the
-    // look-up then answers the first in the list, as it always has).
+    // Each task as it was made, read or last found by TaskByUid: a hint, checked against the list at every
+    // look-up. Not used once a task of another plan was pasted in, as its unique id may be one this plan
+    // uses too (the look-up then answers the first in the list, as it always has).
     mutable std::unordered_map<int32_t, std::weak_ptr<TaskData>> uidHints;
     bool foreignTasks = false;
     std::string Title() const;

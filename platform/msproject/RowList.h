@@ -2,8 +2,11 @@
 // A list of rows that keeps a gap at the place it last changed. Inserting or removing rows moves only
 // the rows between that place and the new one, so a run of inserts that walks down a long plan (below
 // one summary after another) costs the distance walked, not the whole tail of the list at every insert.
-// Read and written by slot as a vector is.
+// Read and written by slot as a vector is. Beside each row it keeps the row's outline level (T::level,
+// as the row had it when it was put in or last releveled), so that a walk over the levels, such as the
+// search for a task's outline parent, does not have to visit every row it passes.
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <iterator>
 #include <memory>
@@ -13,8 +16,15 @@
 namespace platform::msproject::detail {
 
 template <class T> class RowList {
+    struct Slot {
+        std::shared_ptr<T> row;
+        int level = kBlankLevel;
+    };
+
 public:
     using value_type = std::shared_ptr<T>;
+    // The level kept for an empty row: above every level, so that it is never a parent.
+    static constexpr int kBlankLevel = INT_MAX;
 
     template <bool Const> class Iter {
     public:
@@ -54,9 +64,12 @@ public:
     using const_iterator = Iter<true>;
 
     RowList() = default;
-    RowList(std::vector<value_type> rows) : buf_(std::move(rows)), start_(buf_.size()) {}
+    RowList(std::vector<value_type> rows) { *this = std::move(rows); }
     RowList& operator=(std::vector<value_type> rows) {
-        buf_ = std::move(rows);
+        buf_.clear();
+        buf_.reserve(rows.size());
+        for (auto& r : rows)
+            buf_.push_back(Made(std::move(r)));
         start_ = buf_.size();
         gap_ = 0;
         return *this;
@@ -64,8 +77,17 @@ public:
 
     size_t size() const { return buf_.size() - gap_; }
     bool empty() const { return size() == 0; }
-    value_type& operator[](size_t slot) { return buf_[slot < start_ ? slot : slot + gap_]; }
-    const value_type& operator[](size_t slot) const { return buf_[slot < start_ ? slot : slot + gap_]; }
+    // A row is put in or taken out through insert and erase; writing a row in place keeps the level its
+    // place had (call Relevel after).
+    value_type& operator[](size_t slot) { return At(slot).row; }
+    const value_type& operator[](size_t slot) const { return At(slot).row; }
+    // The level kept for the row at `slot` (kBlankLevel for an empty one).
+    int LevelAt(size_t slot) const { return At(slot).level; }
+    // Takes the levels of the rows in [from, to) again, after they changed in place.
+    void Relevel(size_t from, size_t to) {
+        for (size_t i = from; i < to && i < size(); ++i)
+            At(i).level = LevelOf(At(i).row);
+    }
 
     iterator begin() { return iterator(this, 0); }
     iterator end() { return iterator(this, size()); }
@@ -76,28 +98,29 @@ public:
     std::vector<value_type> Rows() const {
         std::vector<value_type> out;
         out.reserve(size());
-        out.insert(out.end(), buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(start_));
-        out.insert(out.end(), buf_.begin() + static_cast<std::ptrdiff_t>(start_ + gap_), buf_.end());
+        for (size_t i = 0; i < size(); ++i)
+            out.push_back((*this)[i]);
         return out;
     }
 
     // Rows put at the end go behind the last row without moving the gap, so that a row appended and
     // then moved elsewhere costs only its move.
     void insert(size_t slot, value_type row) {
-        if (slot == size()) return buf_.push_back(std::move(row));
+        if (slot == size()) return buf_.push_back(Made(std::move(row)));
         Open(slot, 1);
-        buf_[start_++] = std::move(row);
+        buf_[start_++] = Made(std::move(row));
         --gap_;
     }
     template <class It> void insert(size_t slot, It first, It last) {
         if (slot == size()) {
-            buf_.insert(buf_.end(), first, last);
+            for (; first != last; ++first)
+                buf_.push_back(Made(*first));
             return;
         }
         const auto count = static_cast<size_t>(std::distance(first, last));
         Open(slot, count);
         for (; first != last; ++first, --gap_)
-            buf_[start_++] = *first;
+            buf_[start_++] = Made(*first);
     }
     void push_back(value_type row) { insert(size(), std::move(row)); }
 
@@ -110,7 +133,7 @@ public:
         }
         MoveGap(from);
         for (size_t i = start_ + gap_; i < start_ + gap_ + (to - from); ++i)
-            buf_[i].reset();
+            buf_[i] = Slot{};
         gap_ += to - from;
     }
     void clear() {
@@ -119,6 +142,14 @@ public:
     }
 
 private:
+    static int LevelOf(const value_type& row) { return row ? row->level : kBlankLevel; }
+    static Slot Made(value_type row) {
+        const int level = LevelOf(row);
+        return Slot{std::move(row), level};
+    }
+    Slot& At(size_t slot) { return buf_[slot < start_ ? slot : slot + gap_]; }
+    const Slot& At(size_t slot) const { return buf_[slot < start_ ? slot : slot + gap_]; }
+
     // Moves the gap to `slot`; the rows in the gap's place are moved across it, and the gap holds only
     // empty pointers.
     void MoveGap(size_t slot) {
@@ -142,19 +173,19 @@ private:
         }
         const size_t rows = size();
         const size_t gap = count + std::max<size_t>(16, rows / 4);
-        std::vector<value_type> grown;
+        std::vector<Slot> grown;
         grown.reserve(rows + gap);
         for (size_t i = 0; i < slot; ++i)
-            grown.push_back(std::move((*this)[i]));
+            grown.push_back(std::move(At(i)));
         grown.resize(slot + gap);
         for (size_t i = slot; i < rows; ++i)
-            grown.push_back(std::move((*this)[i]));
+            grown.push_back(std::move(At(i)));
         buf_ = std::move(grown);
         start_ = slot;
         gap_ = gap;
     }
 
-    std::vector<value_type> buf_; // rows [0, start_), then gap_ empty places, then the rest
+    std::vector<Slot> buf_; // rows [0, start_), then gap_ empty places, then the rest
     size_t start_ = 0, gap_ = 0;
 };
 

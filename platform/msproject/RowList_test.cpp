@@ -12,14 +12,18 @@ namespace {
 
 struct Row {
     int n;
+    int level = 1;
 };
 using Ptr = std::shared_ptr<Row>;
 
 void ExpectSame(const RowList<Row>& list, const std::vector<Ptr>& want, const std::string& after) {
     ASSERT_EQ(list.size(), want.size()) << after;
     ASSERT_EQ(list.empty(), want.empty()) << after;
-    for (size_t i = 0; i < want.size(); ++i)
+    for (size_t i = 0; i < want.size(); ++i) {
         ASSERT_EQ(list[i], want[i]) << "slot " << i << " after " << after;
+        ASSERT_EQ(list.LevelAt(i), want[i] ? want[i]->level : RowList<Row>::kBlankLevel)
+            << "slot " << i << " after " << after;
+    }
     size_t i = 0;
     for (const Ptr& p : list)
         ASSERT_EQ(p, want[i++]) << "iterating, after " << after;
@@ -40,7 +44,8 @@ TEST(RowList, FollowsAVectorThroughRandomChanges) {
             switch (rng() % 7) {
             case 0:
             case 1: {
-                Ptr p = rng() % 5 == 0 ? nullptr : std::make_shared<Row>(Row{next++});
+                Ptr p = rng() % 5 == 0 ? nullptr
+                                       : std::make_shared<Row>(Row{next++, static_cast<int>(rng() % 6)});
                 list.insert(at, p);
                 want.insert(want.begin() + static_cast<std::ptrdiff_t>(at), p);
                 walk = at + 1 + rng() % 3;
@@ -75,9 +80,16 @@ TEST(RowList, FollowsAVectorThroughRandomChanges) {
             }
             case 5:
                 if (!want.empty()) {
-                    const size_t slot = pick(want.size() - 1);
-                    list[slot] = want[slot] = std::make_shared<Row>(Row{next++});
-                    what = "write " + std::to_string(slot);
+                    // A row written in place, or a run of rows given other levels, then releveled.
+                    const size_t slot = pick(want.size() - 1),
+                                 to = std::min(want.size(), slot + 1 + rng() % 8);
+                    if (rng() % 2)
+                        list[slot] = want[slot] =
+                            std::make_shared<Row>(Row{next++, static_cast<int>(rng() % 6)});
+                    for (size_t i = slot; i < to; ++i)
+                        if (want[i]) want[i]->level = static_cast<int>(rng() % 6);
+                    list.Relevel(slot, to);
+                    what = "relevel " + std::to_string(slot) + ".." + std::to_string(to);
                 }
                 break;
             default:

@@ -22,6 +22,7 @@ void IndentTask(PlanData& plan, TaskData& t) {
     int end = SubtreeEnd(plan, slot);
     for (int i = slot; i < end; ++i)
         if (plan.tasks[i]) ++plan.tasks[i]->level;
+    plan.tasks.Relevel(static_cast<size_t>(slot), static_cast<size_t>(end));
     plan.OutlineChanged();
     plan.Touch();
 }
@@ -32,6 +33,7 @@ void OutdentTask(PlanData& plan, TaskData& t) {
     int end = SubtreeEnd(plan, slot);
     for (int i = slot; i < end; ++i)
         if (plan.tasks[i]) --plan.tasks[i]->level;
+    plan.tasks.Relevel(static_cast<size_t>(slot), static_cast<size_t>(end));
     plan.OutlineChanged();
     plan.Touch();
 }

@@ -72,6 +72,7 @@ std::shared_ptr<TaskData> CloneTask(PlanData& p, const TaskData& from) {
     auto t = std::make_shared<TaskData>(from);
     t->plan = p.weak_from_this();
     t->uid = p.nextTaskUid++;
+    p.uidHints[t->uid] = t;
     t->deleted = false;
     t->assignments.clear();
     if (from.plan.lock().get() != &p) return t; // resources of another plan do not come along
