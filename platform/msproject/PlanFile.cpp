@@ -27,30 +27,9 @@ std::optional<Date> GetDate(const json& j, const char* key) {
     if (it == j.end() || it->is_null()) return std::nullopt;
     return Date(it->get<double>());
 }
-template <class T> void PutIf(json& j, const char* key, const T& value, const T& def) {
-    if (!(value == def)) j[key] = value;
-}
 template <class T> void Get(const json& j, const char* key, T& out) {
     auto it = j.find(key);
     if (it != j.end() && !it->is_null()) out = it->get<T>();
-}
-
-json FieldsToJson(const FieldSet& f) {
-    json j = json::object();
-    json text = json::object(), flag = json::object(), number = json::object(), date = json::object();
-    for (size_t i = 0; i < f.text.size(); ++i)
-        if (!f.text[i].empty()) text[std::to_string(i + 1)] = f.text[i];
-    for (size_t i = 0; i < f.flag.size(); ++i)
-        if (f.flag[i]) flag[std::to_string(i + 1)] = true;
-    for (size_t i = 0; i < f.number.size(); ++i)
-        if (f.number[i] != 0) number[std::to_string(i + 1)] = f.number[i];
-    for (size_t i = 0; i < f.date.size(); ++i)
-        if (f.date[i]) date[std::to_string(i + 1)] = f.date[i]->Serial();
-    if (!text.empty()) j["text"] = text;
-    if (!flag.empty()) j["flag"] = flag;
-    if (!number.empty()) j["number"] = number;
-    if (!date.empty()) j["date"] = date;
-    return j;
 }
 
 template <class A> void ReadNumbered(const json& j, const char* key, A& out, auto convert) {
@@ -389,14 +368,14 @@ std::string ShownDate(const Date& d) {
 
 namespace {
 
-// The task list written as json::dump(1) writes it (keys in byte order, one blank of indent a level,
-// numbers as the library writes them), without building the tree of a plan that may hold many
-// thousands of tasks.
+// The resource and task lists written as json::dump(1) writes them (keys in byte order, one blank of
+// indent a level, numbers as the library writes them), without building the tree of a plan that may
+// hold many thousands of rows.
 class Writer {
 public:
     explicit Writer(std::string& out) : out_(out) {}
 
-    // An object or array at `level`; Key and Next start its members.
+    // An object ('{') or array ('['), one level in from the one open; Key and Next start its members.
     void Open(char bracket) {
         out_ += bracket;
         first_.push_back(true);
@@ -502,11 +481,15 @@ void PutNumbered(Writer& w, std::string_view key, const std::array<T, N>& values
     if (any) w.Close('}');
 }
 
-const auto kSomeText = [](const std::string& s) { return !s.empty(); };
-const auto kSomeDate = [](const std::optional<Date>& d) { return d.has_value(); };
+template <size_t N>
+void PutDates(Writer& w, std::string_view key, const std::array<std::optional<Date>, N>& dates) {
+    PutNumbered(
+        w, key, dates, [](const std::optional<Date>& d) { return d.has_value(); },
+        [&](const std::optional<Date>& d) { w.Double(d->Serial()); });
+}
 
 void PutFieldDates(Writer& w, const FieldSet& f) {
-    PutNumbered(w, "date", f.date, kSomeDate, [&](const std::optional<Date>& d) { w.Double(d->Serial()); });
+    PutDates(w, "date", f.date);
 }
 void PutFieldFlags(Writer& w, const FieldSet& f) {
     PutNumbered(
@@ -517,7 +500,9 @@ void PutFieldNumbers(Writer& w, const FieldSet& f) {
         w, "number", f.number, [](double x) { return x != 0; }, [&](double x) { w.Double(x); });
 }
 void PutFieldTexts(Writer& w, const FieldSet& f) {
-    PutNumbered(w, "text", f.text, kSomeText, [&](const std::string& s) { w.String(s); });
+    PutNumbered(
+        w, "text", f.text, [](const std::string& s) { return !s.empty(); },
+        [&](const std::string& s) { w.String(s); });
 }
 
 void WriteAssignment(Writer& w, const AssignmentData& a) {
@@ -569,8 +554,7 @@ void WriteTask(Writer& w, const TaskData& t) {
     PutFieldDates(w, t.f);
     w.Key("duration");
     w.Double(t.duration);
-    PutNumbered(w, "finishN", t.finishN, kSomeDate,
-                [&](const std::optional<Date>& d) { w.Double(d->Serial()); });
+    PutDates(w, "finishN", t.finishN);
     w.PutIf("fixedCost", t.fixedCost, 0.0);
     PutFieldFlags(w, t.f);
     w.PutIf("fontBold", t.fontBold, false);
@@ -603,8 +587,7 @@ void WriteTask(Writer& w, const TaskData& t) {
     w.PutIf("percentWorkComplete", t.percentWorkComplete, 0.0);
     w.Key("start");
     w.Double(t.start.Serial());
-    PutNumbered(w, "startN", t.startN, kSomeDate,
-                [&](const std::optional<Date>& d) { w.Double(d->Serial()); });
+    PutDates(w, "startN", t.startN);
     PutFieldTexts(w, t.f);
     w.PutIf("type", t.type, 0);
     w.Key("uid");
@@ -613,15 +596,38 @@ void WriteTask(Writer& w, const TaskData& t) {
     w.Close('}');
 }
 
-// The task list as the value of the document's "tasks" (one level in).
-void WriteTasks(std::string& out, const PlanData& p) {
+void WriteResource(Writer& w, const ResourceData& r) {
+    w.Open('{');
+    w.PutIf("accrueAt", r.accrueAt, 3);
+    w.PutIf("baseCalendar", r.baseCalendar, std::string());
+    w.PutIf("costPerUse", r.costPerUse, 0.0);
+    PutFieldDates(w, r.f);
+    w.PutIf("emailAddress", r.emailAddress, std::string());
+    PutFieldFlags(w, r.f);
+    w.PutIf("group", r.group, std::string());
+    w.PutIf("initials", r.initials, std::string());
+    w.PutIf("maxUnits", r.maxUnits, 1.0);
+    w.Key("name");
+    w.String(r.name);
+    PutFieldNumbers(w, r.f);
+    w.PutIf("overtimeRate", r.overtimeRate, 0.0);
+    w.PutIf("standardRate", r.standardRate, 0.0);
+    PutFieldTexts(w, r.f);
+    w.PutIf("type", r.type, 0);
+    w.Key("uid");
+    w.Int(r.uid);
+    w.Close('}');
+}
+
+// A list of rows (blank ones as null) as the value of one of the document's keys (one level in).
+template <class Rows, class Write> void WriteRows(std::string& out, const Rows& rows, Write write) {
     Writer w(out);
     w.Base(1);
     w.Open('[');
-    for (const auto& t : p.tasks) {
+    for (const auto& row : rows) {
         w.Next();
-        if (t)
-            WriteTask(w, *t);
+        if (row)
+            write(w, *row);
         else
             w.Null();
     }
@@ -642,27 +648,6 @@ std::string SerializePlan(const PlanData& p) {
             exceptions.push_back(e);
         }
         calendars.push_back({{"name", c->name}, {"week", week}, {"exceptions", exceptions}});
-    }
-    json resources = json::array();
-    for (const auto& r : p.resources) {
-        if (!r) {
-            resources.push_back(nullptr);
-            continue;
-        }
-        json j = FieldsToJson(r->f);
-        j["uid"] = r->uid;
-        j["name"] = r->name;
-        PutIf(j, "initials", r->initials, std::string());
-        PutIf(j, "group", r->group, std::string());
-        PutIf(j, "emailAddress", r->emailAddress, std::string());
-        PutIf(j, "baseCalendar", r->baseCalendar, std::string());
-        PutIf(j, "maxUnits", r->maxUnits, 1.0);
-        PutIf(j, "standardRate", r->standardRate, 0.0);
-        PutIf(j, "overtimeRate", r->overtimeRate, 0.0);
-        PutIf(j, "costPerUse", r->costPerUse, 0.0);
-        PutIf(j, "accrueAt", r->accrueAt, 3);
-        PutIf(j, "type", r->type, 0);
-        resources.push_back(j);
     }
     json properties = json::array();
     for (const auto& d : p.properties)
@@ -687,14 +672,16 @@ std::string SerializePlan(const PlanData& p) {
                   {"nextAssignmentUid", p.nextAssignmentUid},
                   {"currentView", p.currentView}}},
                 {"calendars", calendars},
-                {"resources", resources},
                 {"properties", properties},
                 {"items", ItemsToJson(p.items)}};
-    // The tasks, most of a large plan, are written straight after the rest: "tasks" is the last key.
+    // The resources and tasks, most of a large plan, are written straight after the rest: in byte order
+    // "resources" and "tasks" are the last keys.
     std::string text = doc.dump(1);
     text.resize(text.size() - 2); // "\n}"
+    text += ",\n \"resources\": ";
+    WriteRows(text, p.resources, WriteResource);
     text += ",\n \"tasks\": ";
-    WriteTasks(text, p);
+    WriteRows(text, p.tasks, WriteTask);
     text += "\n}";
     return text;
 }

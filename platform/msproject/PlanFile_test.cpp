@@ -1,6 +1,6 @@
-// The text of a saved plan: the task list is written straight to the file, and must read as the JSON
-// library would have written it (same keys, same numbers, same escapes, same layout), so that plans
-// saved before and after compare byte for byte.
+// The text of a saved plan: the resource and task lists are written straight to the file, and must
+// read as the JSON library would have written them (same keys, same numbers, same escapes, same
+// layout), so that plans saved before and after compare byte for byte.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -155,6 +155,25 @@ TEST_F(PlanFileText, IsWhatTheJsonLibraryWritesForIt) {
     plan->tasks.push_back(nullptr); // a blank row
     plan->tasks.push_back(FullTask(crane));
     plan->tasks.push_back(nullptr);
+    plan->resources.push_back(nullptr); // a blank resource row
+    auto full = std::make_shared<ResourceData>(); // every stored member away from its default
+    full->uid = 9;
+    full->name = "Grue \"G\" é";
+    full->emailAddress = "g@example.org";
+    full->baseCalendar = "Night";
+    full->initials = "G";
+    full->group = "Lift";
+    full->maxUnits = 2.5;
+    full->standardRate = 55;
+    full->overtimeRate = 0.1;
+    full->costPerUse = -3;
+    full->accrueAt = 1;
+    full->type = 2;
+    full->f.text[1] = "EQP.G";
+    full->f.flag[4] = true;
+    full->f.number[19] = 7;
+    full->f.date[9] = At(2024, 9, 9);
+    plan->resources.push_back(full);
 
     const std::string text = SerializePlan(*plan);
     const json doc = json::parse(text);
@@ -172,6 +191,26 @@ TEST_F(PlanFileText, IsWhatTheJsonLibraryWritesForIt) {
     EXPECT_TRUE(doc["tasks"][3].is_null());
     // The rest of the document comes before the tasks.
     EXPECT_EQ(doc.at("resources").at(0).at("name"), "Crane");
+    ASSERT_EQ(doc.at("resources").size(), 3u);
+    EXPECT_EQ(doc["resources"][0].dump(1), json({{"name", "Crane"}, {"uid", 4}}).dump(1));
+    EXPECT_TRUE(doc["resources"][1].is_null());
+    EXPECT_EQ(doc["resources"][2].dump(1), json({{"accrueAt", 1},
+                                                 {"baseCalendar", "Night"},
+                                                 {"costPerUse", -3.0},
+                                                 {"date", {{"10", At(2024, 9, 9).Serial()}}},
+                                                 {"emailAddress", "g@example.org"},
+                                                 {"flag", {{"5", true}}},
+                                                 {"group", "Lift"},
+                                                 {"initials", "G"},
+                                                 {"maxUnits", 2.5},
+                                                 {"name", "Grue \"G\" é"},
+                                                 {"number", {{"20", 7.0}}},
+                                                 {"overtimeRate", 0.1},
+                                                 {"standardRate", 55.0},
+                                                 {"text", {{"2", "EQP.G"}}},
+                                                 {"type", 2},
+                                                 {"uid", 9}})
+                                               .dump(1));
 }
 
 TEST_F(PlanFileText, WithoutTasksAndWithTextThatIsNotUtf8) {
