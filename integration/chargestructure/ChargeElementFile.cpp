@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_map>
+#include <unordered_set>
 
 #include "dataobjects/KovaProjectData.h"
 #include "dataobjects/LibrarySupport.h"
@@ -29,11 +29,17 @@ void SetCommonFields(KovaCE& ce, os::FixedRecord& record) {
     record.SetText(ChargeElementRecord::Duration, std::to_string(ce.Duration));
 }
 
-// Where each code stands in the table's records, for the look-up below: a hit is checked against the
-// record, and a miss or a stale hit asks the records themselves, so that changes to the records never
-// make it wrong.
-std::unordered_map<std::string, size_t>& CodeIndex() {
-    static std::unordered_map<std::string, size_t> index;
+// The codes the table's records carry, for the look-up below, and what they were worked out
+// from: the count of code changes and the records' storage then. It holds while both are the same
+// (empty records put in or taken out change no code).
+struct CodeIndex {
+    std::unordered_set<std::string> codes;
+    uint64_t changes = 0;
+    const void* storage = nullptr;
+    bool built = false;
+};
+CodeIndex& Index() {
+    static CodeIndex index;
     return index;
 }
 
@@ -101,7 +107,7 @@ void LoadChargeElementFile() {
     const size_t count = table.recordCount > 0 ? static_cast<size_t>(table.recordCount) : 0;
     table.records.assign(count, std::nullopt);
     table.changed.assign(count, false);
-    CodeIndex().clear();
+    Index().built = false;
     table.loaded = false;
     const std::string path = GetBceFilePath();
     os::RandomFile file;
@@ -136,28 +142,17 @@ void LoadChargeElementFile() {
 }
 
 bool IsChargeElementDeletedInKova(const std::string& code) {
-    const std::string wanted = Trim(code);
     const ChargeElementTable& table = ChargeElements();
-    std::unordered_map<std::string, size_t>& index = CodeIndex();
-    auto carries = [&](size_t at) {
-        return at < table.records.size() && table.records[at] && table.records[at]->code == wanted;
-    };
-    auto hit = index.find(wanted);
-    if (hit != index.end() && carries(hit->second)) return false;
-    if (index.empty() || hit != index.end()) {
-        // Not worked out since the records were read, or they changed since: worked out afresh.
-        index.clear();
-        for (size_t i = 0; i < table.records.size(); ++i)
-            if (table.records[i]) index.emplace(table.records[i]->code, i);
-        return index.find(wanted) == index.end();
+    CodeIndex& index = Index();
+    if (!index.built || index.changes != RecordCode::Changes() || index.storage != table.records.data()) {
+        index.codes.clear();
+        for (const std::optional<ChargeElementEntry>& record : table.records)
+            if (record) index.codes.insert(record->code);
+        index.changes = RecordCode::Changes();
+        index.storage = table.records.data();
+        index.built = true;
     }
-    // A code the index does not know may have been put into a record since: the records say.
-    for (size_t i = 0; i < table.records.size(); ++i)
-        if (carries(i)) {
-            index[wanted] = i;
-            return false;
-        }
-    return true;
+    return !index.codes.contains(Trim(code));
 }
 
 void FillChargeElementRecord(const KovaCE& ce, os::FixedRecord& record) {

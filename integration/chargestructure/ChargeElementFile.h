@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,54 @@ struct ChargeElementRecord {
     static constexpr platform::os::RecordField Duration{107, 19}; // whole days as text; never read back
 };
 
+// A record's code. Every code made, changed, moved or let go anywhere is counted, so that what was
+// worked out from the codes of the records (the look-up of deleted codes) knows whether it still holds,
+// however the records were changed since. It reads as the text it holds.
+class RecordCode {
+public:
+    RecordCode() { ++changes_; }
+    RecordCode(std::string text) : text_(std::move(text)) { ++changes_; }
+    RecordCode(const char* text) : text_(text) { ++changes_; }
+    RecordCode(const RecordCode& other) : text_(other.text_) { ++changes_; }
+    RecordCode(RecordCode&& other) noexcept : text_(std::move(other.text_)) { ++changes_; }
+    RecordCode& operator=(const RecordCode& other) {
+        ++changes_;
+        text_ = other.text_;
+        return *this;
+    }
+    RecordCode& operator=(RecordCode&& other) noexcept {
+        ++changes_;
+        text_ = std::move(other.text_);
+        return *this;
+    }
+    RecordCode& operator=(std::string text) {
+        ++changes_;
+        text_ = std::move(text);
+        return *this;
+    }
+    RecordCode& operator=(const char* text) {
+        ++changes_;
+        text_ = text;
+        return *this;
+    }
+    ~RecordCode() { ++changes_; }
+
+    operator const std::string&() const { return text_; }
+    bool empty() const { return text_.empty(); }
+    friend bool operator==(const RecordCode& a, const char* b) { return a.text_ == b; }
+    friend std::ostream& operator<<(std::ostream& out, const RecordCode& code) { return out << code.text_; }
+
+    // How many codes were made, changed, moved or let go so far in this process.
+    static uint64_t Changes() { return changes_; }
+
+private:
+    std::string text_;
+    static inline uint64_t changes_ = 0;
+};
+
 // One record as read back, its texts as stored (padding included, except the trimmed code).
 struct ChargeElementEntry {
-    std::string code;
+    RecordCode code;
     std::string description;
     int16_t connectable = 0;
     int16_t milestone = 0;

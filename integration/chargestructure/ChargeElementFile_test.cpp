@@ -116,6 +116,14 @@ TEST_F(ChargeElementFileTest, TheDeletedLookUpFollowsRecordsChangedAfterItWasAsk
     EXPECT_TRUE(IsChargeElementDeletedInKova("NEW1"));
     EXPECT_TRUE(IsChargeElementDeletedInKova("NEW2"));
 
+    // Records put in whole, made before the last look-up: no code changed since, the list did.
+    std::vector<std::optional<ChargeElementEntry>> other(3);
+    other[1] = ChargeElementEntry{"NEW3"};
+    records.assign(3, std::nullopt);
+    EXPECT_TRUE(IsChargeElementDeletedInKova("NEW3"));
+    records = std::move(other);
+    EXPECT_FALSE(IsChargeElementDeletedInKova("NEW3"));
+
     // A read of the file starts again from what it holds.
     LoadChargeElementFile();
     EXPECT_FALSE(IsChargeElementDeletedInKova("BR"));
