@@ -421,11 +421,11 @@ int SubtreeEnd(const PlanData& plan, int slot) {
 
 std::shared_ptr<TaskData> ParentOf(const PlanData& plan, const TaskData& t) {
     if (t.level == 0) return nullptr;
-    int slot = SlotOf(plan, &t);
-    // The levels kept beside the rows: a task far down a long plan passes many rows on its way up.
-    for (int i = slot - 1; i >= 0; --i)
-        if (plan.tasks.LevelAt(static_cast<size_t>(i)) < t.level) return plan.tasks[static_cast<size_t>(i)];
-    return plan.summary;
+    const int slot = SlotOf(plan, &t);
+    // The levels kept beside the rows: a task far down a long plan would pass many rows on its way up.
+    const size_t above =
+        slot > 0 ? plan.tasks.LastBelow(static_cast<size_t>(slot), t.level) : plan.tasks.npos;
+    return above != plan.tasks.npos ? plan.tasks[above] : plan.summary;
 }
 
 std::vector<std::shared_ptr<TaskData>> ChildrenOf(const PlanData& plan, const TaskData& t) {

@@ -24,6 +24,19 @@ void ExpectSame(const RowList<Row>& list, const std::vector<Ptr>& want, const st
         ASSERT_EQ(list.LevelAt(i), want[i] ? want[i]->level : RowList<Row>::kBlankLevel)
             << "slot " << i << " after " << after;
     }
+    // The nearest slot above with a lower level, from a few places and levels against a walk up.
+    for (size_t slot :
+         {size_t{0}, want.size() / 3, want.size() / 2, want.size() - want.size() / 5, want.size()})
+        for (int level : {0, 1, 2, 4, 6}) {
+            size_t above = RowList<Row>::npos;
+            for (size_t j = slot; j-- > 0;)
+                if (want[j] && want[j]->level < level) {
+                    above = j;
+                    break;
+                }
+            ASSERT_EQ(list.LastBelow(slot, level), above)
+                << "from slot " << slot << " below level " << level << " after " << after;
+        }
     size_t i = 0;
     for (const Ptr& p : list)
         ASSERT_EQ(p, want[i++]) << "iterating, after " << after;
