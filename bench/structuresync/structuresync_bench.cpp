@@ -120,11 +120,13 @@ int main(int argc, char** argv) {
         platform::middleware::ApplyChangeSet(*db, Changes(changed, accounts, netChange ? 1 : 0));
         std::printf("%d changes applied in the ERP: %.0f ms\n", changed, MsSince(start));
         start = Clock::now();
+        const double processor = bench::ProcessorMs();
         if (!RunCommand(netChange) || !Check("synchronisation")) return 1;
         synchronised[netChange] = MsSince(start);
+        const double used = bench::ProcessorMs() - processor;
         const int wrong = Misplaced(app->ActiveProject());
-        std::printf("synchronised%s: %.0f ms (%d coded tasks, %d misplaced)\n",
-                    netChange ? " again, net change" : "", synchronised[netChange],
+        std::printf("synchronised%s: %.0f ms, processor %.0f ms (%d coded tasks, %d misplaced)\n",
+                    netChange ? " again, net change" : "", synchronised[netChange], used,
                     CodedTasks(app->ActiveProject()), wrong);
         if (wrong != 0) return 1;
     }
