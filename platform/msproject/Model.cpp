@@ -307,7 +307,7 @@ std::shared_ptr<ResourceData> PlanData::ResourceByName(std::string_view n) const
 std::shared_ptr<TaskData> PlanData::TaskByUid(int32_t uid) const {
     if (!foreignTasks)
         if (auto hint = uidHints.find(uid); hint != uidHints.end())
-            if (auto t = hint->second.lock(); t && t->uid == uid && SlotOf(*this, t.get()) >= 0) return t;
+            if (auto t = hint->second.lock(); t && t->uid == uid && NumberedSlot(*this, *t) >= 0) return t;
     for (const auto& t : tasks)
         if (t && t->uid == uid) {
             if (!foreignTasks) uidHints[uid] = t;

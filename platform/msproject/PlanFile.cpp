@@ -440,6 +440,17 @@ public:
         Key(key);
         Double(d->Serial());
     }
+    // A list under `key`, left out when empty; each element written by `write`.
+    template <class List, class Write> void PutList(std::string_view key, const List& list, Write write) {
+        if (list.empty()) return;
+        Key(key);
+        Open('[');
+        for (const auto& element : list) {
+            Next();
+            write(element);
+        }
+        Close(']');
+    }
     void Put(int32_t n) { Int(n); }
     void Put(bool b) { Bool(b); }
     void Put(double x) { Double(x); }
@@ -534,15 +545,7 @@ void WriteTask(Writer& w, const TaskData& t) {
     w.PutDate("actualFinish", t.actualFinish);
     w.PutDate("actualStart", t.actualStart);
     w.PutIf("actualWork", t.actualWork, 0.0);
-    if (!t.assignments.empty()) {
-        w.Key("assignments");
-        w.Open('[');
-        for (const auto& a : t.assignments) {
-            w.Next();
-            WriteAssignment(w, *a);
-        }
-        w.Close(']');
-    }
+    w.PutList("assignments", t.assignments, [&](const auto& a) { WriteAssignment(w, *a); });
     w.PutSome("baselineCost", t.baselineCost);
     w.PutSome("baselineDuration", t.baselineDuration);
     w.PutDate("baselineFinish", t.baselineFinish);
@@ -562,22 +565,16 @@ void WriteTask(Writer& w, const TaskData& t) {
     w.PutIf("fontItalic", t.fontItalic, false);
     w.Key("level");
     w.Int(t.level);
-    if (!t.predecessors.empty()) {
-        w.Key("links");
-        w.Open('[');
-        for (const auto& l : t.predecessors) {
-            w.Next();
-            w.Open('{');
-            w.Key("lag");
-            w.Double(l.lag);
-            w.Key("type");
-            w.Int(l.type);
-            w.Key("uid");
-            w.Int(l.predecessorUid);
-            w.Close('}');
-        }
-        w.Close(']');
-    }
+    w.PutList("links", t.predecessors, [&](const auto& l) {
+        w.Open('{');
+        w.Key("lag");
+        w.Double(l.lag);
+        w.Key("type");
+        w.Int(l.type);
+        w.Key("uid");
+        w.Int(l.predecessorUid);
+        w.Close('}');
+    });
     w.PutIf("milestone", t.milestone, false);
     w.Key("name");
     w.String(t.name);

@@ -567,10 +567,6 @@ bool SetValue(HKEY hive, const std::string& path, const std::string& name, uint3
     }) == ERROR_SUCCESS;
 }
 
-} // namespace
-
-namespace {
-
 bool DecodeString(const Value& found, std::string& value) {
     if (found.type != REG_SZ) return false;
     value = found.bytes;
